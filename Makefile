@@ -1,0 +1,30 @@
+# make run: build and start the product; make test: build with sanitizers and run every test.
+JOBS ?= $(shell nproc)
+RELEASE_DIR := build/release
+TEST_DIR := build/asan
+
+.PHONY: setup build run test bench format clean
+
+setup:
+	@scripts/setup.sh
+
+build: setup
+	cmake -S . -B $(RELEASE_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release -DHALVEX_BUILD_TESTS=OFF
+	cmake --build $(RELEASE_DIR) -j $(JOBS)
+
+run: build
+	@scripts/run.sh $(RELEASE_DIR)
+
+test: setup
+	cmake -S . -B $(TEST_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DHALVEX_SANITIZE=ON -DHALVEX_BUILD_BENCH=OFF
+	cmake --build $(TEST_DIR) -j $(JOBS)
+	ctest --test-dir $(TEST_DIR) --output-on-failure -j $(JOBS)
+
+bench: build
+	@scripts/bench.sh $(RELEASE_DIR)
+
+format:
+	clang-format -i $$(git ls-files '*.cpp' '*.h' '*.mm')
+
+clean:
+	rm -rf build

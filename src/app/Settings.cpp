@@ -1,0 +1,147 @@
+#include "app/Settings.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+constexpr double defaultRefreshInterval = 5.0;
+}
+
+Settings::Settings()
+    : m_store(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Halvex"), QStringLiteral("Halvex"))
+{
+    protectFile();
+}
+
+// The file holds the bot token: on systems where it is a plain file it is created owner-only and kept
+// so. QSettings rewrites it through a save file that keeps the existing file's permissions.
+void Settings::protectFile()
+{
+#ifndef Q_OS_MACOS
+    const QString path = m_store.fileName();
+    if (path.isEmpty())
+        return;
+    const QByteArray native = QFile::encodeName(path);
+    if (!QFileInfo::exists(path)) {
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        const int fd = ::open(native.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        if (fd >= 0)
+            ::close(fd);
+    }
+    ::chmod(native.constData(), 0600);
+#endif
+}
+
+QVariant Settings::value(const char* key) const
+{
+    return m_store.value(QLatin1String(key));
+}
+
+void Settings::setValue(const char* key, const QVariant& value)
+{
+    write(key, value);
+}
+
+void Settings::write(const char* key, const QVariant& value)
+{
+    m_store.setValue(QLatin1String(key), value);
+    m_store.sync();
+    protectFile();
+}
+
+void Settings::remove(const char* key)
+{
+    m_store.remove(QLatin1String(key));
+    m_store.sync();
+    protectFile();
+}
+
+bool Settings::contains(const char* key) const
+{
+    return m_store.contains(QLatin1String(key));
+}
+
+QString Settings::fileName() const
+{
+    return m_store.fileName();
+}
+
+bool Settings::boolValue(const char* key, bool fallback) const
+{
+    const QVariant v = value(key);
+    return v.isValid() ? v.toBool() : fallback;
+}
+
+double Settings::numberValue(const char* key, double fallback) const
+{
+    bool ok = false;
+    const double number = value(key).toDouble(&ok);
+    return ok ? number : fallback;
+}
+
+std::optional<QString> Settings::stringValue(const char* key) const
+{
+    const QVariant v = value(key);
+    if (!v.isValid())
+        return std::nullopt;
+    return v.toString();
+}
+
+std::optional<QString> Settings::serverURL() const { return stringValue(SettingsKey::serverURL); }
+
+double Settings::refreshInterval() const
+{
+    const double seconds = numberValue(SettingsKey::refreshInterval, defaultRefreshInterval);
+    return seconds > 0 ? seconds : defaultRefreshInterval;
+}
+
+std::optional<QString> Settings::automationProfile() const { return stringValue(SettingsKey::automationProfile); }
+void Settings::setAutomationProfile(const QString& profile) { write(SettingsKey::automationProfile, profile); }
+
+bool Settings::hasOnboarded() const { return boolValue(SettingsKey::hasOnboarded, false); }
+void Settings::setHasOnboarded(bool done) { write(SettingsKey::hasOnboarded, done); }
+
+std::optional<QString> Settings::telegramBotToken() const { return stringValue(SettingsKey::telegramBotToken); }
+void Settings::setTelegramBotToken(const QString& token) { write(SettingsKey::telegramBotToken, token); }
+std::optional<QString> Settings::telegramChatId() const { return stringValue(SettingsKey::telegramChatId); }
+void Settings::setTelegramChatId(const QString& chatId) { write(SettingsKey::telegramChatId, chatId); }
+
+QString Settings::backendWorkDir() const
+{
+    return stringValue(SettingsKey::backendWorkDir)
+        .value_or(QDir::homePath() + QStringLiteral("/Documents/GitHub/www/halvex"));
+}
+
+QStringList Settings::cmdHistory() const { return value(SettingsKey::cmdHistory).toStringList(); }
+void Settings::setCmdHistory(const QStringList& history) { write(SettingsKey::cmdHistory, history); }
+
+bool Settings::protectionEnabled() const { return boolValue(SettingsKey::protectionEnabled, true); }
+void Settings::setProtectionEnabled(bool enabled) { write(SettingsKey::protectionEnabled, enabled); }
+
+bool Settings::autoCleanEnabled() const { return boolValue(SettingsKey::autoCleanEnabled, false); }
+void Settings::setAutoCleanEnabled(bool enabled) { write(SettingsKey::autoCleanEnabled, enabled); }
+bool Settings::autoCleanRAM() const { return boolValue(SettingsKey::autoCleanRAM, true); }
+void Settings::setAutoCleanRAM(bool enabled) { write(SettingsKey::autoCleanRAM, enabled); }
+double Settings::autoCleanRAMThreshold() const { return numberValue(SettingsKey::autoCleanRAMThreshold, 80); }
+void Settings::setAutoCleanRAMThreshold(double percent) { write(SettingsKey::autoCleanRAMThreshold, percent); }
+bool Settings::autoCleanCache() const { return boolValue(SettingsKey::autoCleanCache, true); }
+void Settings::setAutoCleanCache(bool enabled) { write(SettingsKey::autoCleanCache, enabled); }
+bool Settings::autoCleanTempFiles() const { return boolValue(SettingsKey::autoCleanTempFiles, false); }
+void Settings::setAutoCleanTempFiles(bool enabled) { write(SettingsKey::autoCleanTempFiles, enabled); }
+double Settings::autoCleanIntervalHours() const { return numberValue(SettingsKey::autoCleanIntervalHours, 24); }
+void Settings::setAutoCleanIntervalHours(double hours) { write(SettingsKey::autoCleanIntervalHours, hours); }
+
+int Settings::privacyLevel() const { return int(numberValue(SettingsKey::privacyLevel, 1)); }
+void Settings::setPrivacyLevel(int level) { write(SettingsKey::privacyLevel, level); }
+QString Settings::privacyWhitelist() const { return stringValue(SettingsKey::privacyWhitelist).value_or(QString()); }
+void Settings::setPrivacyWhitelist(const QString& whitelist) { write(SettingsKey::privacyWhitelist, whitelist); }
+
+bool Settings::analyticsDidInstall() const { return boolValue(SettingsKey::analyticsDidInstall, false); }
+void Settings::setAnalyticsDidInstall(bool done) { write(SettingsKey::analyticsDidInstall, done); }
+std::optional<QString> Settings::analyticsDeviceId() const { return stringValue(SettingsKey::analyticsDeviceId); }
+void Settings::setAnalyticsDeviceId(const QString& id) { write(SettingsKey::analyticsDeviceId, id); }

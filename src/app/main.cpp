@@ -1,0 +1,45 @@
+#include "app/HeadlessMode.h"
+#include "app/TrayApplication.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+
+#include <cstring>
+
+namespace {
+
+bool hasArgument(int argc, char** argv, const char* wanted)
+{
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], wanted) == 0)
+            return true;
+    }
+    return false;
+}
+
+bool hasDisplay()
+{
+    return !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
+        || !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication::setOrganizationName(QStringLiteral("Halvex"));
+    QCoreApplication::setApplicationName(QStringLiteral("Halvex"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(HALVEX_VERSION));
+
+#ifdef Q_OS_MACOS
+    const bool headless = hasArgument(argc, argv, "--headless");
+#else
+    const bool headless = hasArgument(argc, argv, "--headless") || !hasDisplay();
+#endif
+    if (headless) {
+        QCoreApplication application(argc, argv);
+        return HeadlessMode::run(application);
+    }
+    QApplication application(argc, argv);
+    return TrayApplication::run(application);
+}

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include <optional>
+
+// A live source of accesses (the consent log, the camera poller, the Linux device watcher). It lives
+// on the main thread and reports each access there; the engine records it.
+class AccessSource : public QObject
+{
+    Q_OBJECT
+public:
+    using QObject::QObject;
+
+    virtual void start() = 0;
+    virtual void stop() = 0;
+
+Q_SIGNALS:
+    void accessDetected(const QString& type, const QString& app, const std::optional<QString>& details);
+};

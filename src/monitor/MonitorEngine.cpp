@@ -1,0 +1,164 @@
+#include "monitor/MonitorEngine.h"
+
+#include "monitor/AccessSource.h"
+#include "monitor/AlertNotice.h"
+#include "monitor/AlertsFile.h"
+#include "monitor/LogStream.h"
+#include "model/Timestamp.h"
+#include "platform/ChildProcess.h"
+#include "platform/Notifier.h"
+#include "platform/Platform.h"
+#include "platform/ToolPaths.h"
+
+#include <QDir>
+#include <QRegularExpression>
+
+MonitorEngine::MonitorEngine(bool autoStart, QObject* parent)
+    : MonitorEngine(autoStart, Notifier::createForPlatform(), [] { return QDateTime::currentDateTimeUtc(); },
+                    parent)
+{
+}
+
+MonitorEngine::MonitorEngine(bool autoStart, std::unique_ptr<Notifier> notifier, Clock clock, QObject* parent)
+    : QObject(parent)
+    , m_notifier(std::move(notifier))
+    , m_clock(std::move(clock))
+{
+    setSources(createPlatformSources());
+    initialise(autoStart);
+}
+
+MonitorEngine::~MonitorEngine()
+{
+    stop();
+}
+
+void MonitorEngine::initialise(bool autoStart)
+{
+    const QString dataDirectory = Platform::dataDirectory();
+    QDir().mkpath(dataDirectory); // a failure shows later as a failed write, which is ignored
+    m_alertsPath = dataDirectory + QStringLiteral("/alerts.json");
+    m_writer = std::make_unique<AlertsFileWriter>(m_alertsPath);
+    m_alerts = AlertsFile::load(m_alertsPath);
+    if (Platform::isBundled() && m_notifier)
+        m_notifier->requestAuthorization();
+    if (autoStart)
+        start();
+    refreshPermissions();
+}
+
+std::vector<AccessSource*> MonitorEngine::createPlatformSources()
+{
+    std::vector<AccessSource*> sources;
+    if (Platform::isMacOS())
+        sources.push_back(new LogStream);
+    return sources;
+}
+
+void MonitorEngine::setSources(std::vector<AccessSource*> sources)
+{
+    for (AccessSource* source : m_sources) {
+        source->stop();
+        delete source;
+    }
+    m_sources = std::move(sources);
+    for (AccessSource* source : m_sources) {
+        source->setParent(this);
+        connect(source, &AccessSource::accessDetected, this, &MonitorEngine::recordAlert);
+    }
+}
+
+void MonitorEngine::setMonitoring(bool monitoring)
+{
+    if (m_isMonitoring == monitoring)
+        return;
+    m_isMonitoring = monitoring;
+    Q_EMIT isMonitoringChanged();
+}
+
+void MonitorEngine::start()
+{
+    setMonitoring(true);
+    for (AccessSource* source : m_sources)
+        source->start();
+    refreshPermissions();
+}
+
+void MonitorEngine::stop()
+{
+    setMonitoring(false);
+    for (AccessSource* source : m_sources)
+        source->stop();
+}
+
+void MonitorEngine::setAlerts(const QList<SecurityAlert>& alerts)
+{
+    m_alerts = alerts;
+    Q_EMIT alertsChanged();
+}
+
+void MonitorEngine::setPermissions(const QList<AppPermission>& permissions)
+{
+    if (m_permissions == permissions)
+        return;
+    m_permissions = permissions;
+    Q_EMIT permissionsChanged();
+}
+
+void MonitorEngine::refreshPermissions()
+{
+    // Linux keeps no consent database: there is nothing to audit.
+    if (Platform::isLinux())
+        setPermissions({});
+}
+
+QString MonitorEngine::friendlyAppName(const QString& app)
+{
+    const QString low = app.toLower();
+    if (low.startsWith(u"unknown") || low == u"tcc" || low == u"tccd")
+        return QStringLiteral("Something");
+    return app;
+}
+
+QString MonitorEngine::cooldownKey(const QString& type, const QString& app)
+{
+    const QString low = app.toLower();
+    return type + QLatin1Char('-') + (low.startsWith(u"unknown") ? QStringLiteral("unknown") : low);
+}
+
+void MonitorEngine::recordAlert(const QString& type, const QString& app, const std::optional<QString>& details)
+{
+    const QDateTime now = m_clock();
+    Q_EMIT accessDetected(type.toLower(), friendlyAppName(app), app);
+
+    const QString key = cooldownKey(type, app);
+    const auto last = m_uiCooldowns.constFind(key);
+    if (last != m_uiCooldowns.cend() && last->msecsTo(now) < qint64(uiCooldownSeconds) * 1000)
+        return;
+    m_uiCooldowns.insert(key, now);
+
+    const SecurityAlert alert{type, app, QString(), Timestamp::format(now), details};
+    m_alerts.prepend(alert);
+    if (m_alerts.size() > maxAlerts)
+        m_alerts.resize(maxAlerts);
+    Q_EMIT alertsChanged();
+    persistAlerts();
+
+    const AlertNotice notice = AlertNotice::forAlert(alert);
+    if (m_notifier)
+        m_notifier->notify(notice.title, notice.body, alert.id());
+    Q_EMIT alertRecorded(alert);
+}
+
+void MonitorEngine::persistAlerts()
+{
+    m_writer->save(m_alerts.size() > maxAlerts ? m_alerts.first(maxAlerts) : m_alerts);
+}
+
+void MonitorEngine::killApp(const QString& name)
+{
+    // The name is matched literally: "." or "a|b" must not terminate unrelated processes, and an escaped
+    // leading "-" cannot be read as an option.
+    ChildProcess::launchAndForget(ToolPaths::path(Tool::Pkill),
+                                  {QStringLiteral("-i"), QRegularExpression::escape(name)});
+}

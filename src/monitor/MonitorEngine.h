@@ -1,0 +1,84 @@
+#pragma once
+
+#include "model/AppPermission.h"
+#include "model/SecurityAlert.h"
+
+#include <QDateTime>
+#include <QHash>
+#include <QList>
+#include <QObject>
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <vector>
+
+class AccessSource;
+class AlertsFileWriter;
+class Notifier;
+
+// Watches for uses of the camera, the microphone and location services and turns each into a stored
+// alert. Lives on the main thread; its sources report to it there.
+class MonitorEngine : public QObject
+{
+    Q_OBJECT
+    Q_PROPERTY(bool isMonitoring READ isMonitoring NOTIFY isMonitoringChanged)
+public:
+    using Clock = std::function<QDateTime()>;
+
+    static constexpr int uiCooldownSeconds = 30;
+    static constexpr qsizetype maxAlerts = 500;
+
+    explicit MonitorEngine(bool autoStart = false, QObject* parent = nullptr);
+    // For tests: a notifier and a clock of their own, and the sources to run instead of the platform's.
+    MonitorEngine(bool autoStart, std::unique_ptr<Notifier> notifier, Clock clock, QObject* parent = nullptr);
+    ~MonitorEngine() override;
+
+    void start();
+    void stop();
+    bool isMonitoring() const { return m_isMonitoring; }
+
+    const QList<SecurityAlert>& alerts() const { return m_alerts; }
+    // Views clear the list with setAlerts({}) followed by persistAlerts().
+    void setAlerts(const QList<SecurityAlert>& alerts);
+    const QList<AppPermission>& permissions() const { return m_permissions; }
+    void setPermissions(const QList<AppPermission>& permissions);
+
+    void recordAlert(const QString& type, const QString& app, const std::optional<QString>& details);
+    void persistAlerts();
+    void refreshPermissions();
+    // Force-quits every process whose name matches `name` literally, case-insensitively. Returns at once.
+    void killApp(const QString& name);
+
+    static QString friendlyAppName(const QString& app);
+    static QString cooldownKey(const QString& type, const QString& app);
+
+    QString alertsPath() const { return m_alertsPath; }
+    AlertsFileWriter& alertsWriter() { return *m_writer; }
+
+    void setSources(std::vector<AccessSource*> sources);
+
+Q_SIGNALS:
+    void isMonitoringChanged();
+    void alertsChanged();
+    void permissionsChanged();
+    // Every detected access, before the cool-down: what the Telegram digest counts.
+    void accessDetected(const QString& type, const QString& displayApp, const QString& rawApp);
+    // One alert stored at the head of the list.
+    void alertRecorded(const SecurityAlert& alert);
+
+private:
+    void initialise(bool autoStart);
+    void setMonitoring(bool monitoring);
+    std::vector<AccessSource*> createPlatformSources();
+
+    QList<SecurityAlert> m_alerts;
+    QList<AppPermission> m_permissions;
+    bool m_isMonitoring = false;
+    QString m_alertsPath;
+    QHash<QString, QDateTime> m_uiCooldowns;
+    std::vector<AccessSource*> m_sources;
+    std::unique_ptr<Notifier> m_notifier;
+    std::unique_ptr<AlertsFileWriter> m_writer;
+    Clock m_clock;
+};

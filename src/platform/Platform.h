@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QString>
+
+// Which operating system's sources and services run. HALVEX_PLATFORM=macos|linux forces one, so the
+// macOS paths can run end to end on Linux against fake tools.
+namespace Platform {
+
+enum class Kind { MacOS, Linux };
+
+Kind current();
+bool isMacOS();
+bool isLinux();
+
+// True when the process runs from an application bundle with a bundle identifier (macOS only).
+bool isBundled();
+
+// The per-user data directory, "$HOME/.halvex".
+QString dataDirectory();
+
+// The operating system's pretty name, for example "Debian GNU/Linux 12 (bookworm)".
+QString prettyOSName();
+
+} // namespace Platform
