@@ -13,7 +13,8 @@ constexpr double defaultRefreshInterval = 5.0;
 }
 
 Settings::Settings()
-    : m_store(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Halvex"), QStringLiteral("Halvex"))
+    : m_store(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Halvex"),
+              QStringLiteral("Halvex"))
 {
     protectFile();
 }
@@ -92,7 +93,10 @@ std::optional<QString> Settings::stringValue(const char* key) const
     return v.toString();
 }
 
-std::optional<QString> Settings::serverURL() const { return stringValue(SettingsKey::serverURL); }
+std::optional<QString> Settings::serverURL() const
+{
+    return stringValue(SettingsKey::serverURL);
+}
 
 double Settings::refreshInterval() const
 {
@@ -100,16 +104,40 @@ double Settings::refreshInterval() const
     return seconds > 0 ? seconds : defaultRefreshInterval;
 }
 
-std::optional<QString> Settings::automationProfile() const { return stringValue(SettingsKey::automationProfile); }
-void Settings::setAutomationProfile(const QString& profile) { write(SettingsKey::automationProfile, profile); }
+std::optional<QString> Settings::automationProfile() const
+{
+    return stringValue(SettingsKey::automationProfile);
+}
+void Settings::setAutomationProfile(const QString& profile)
+{
+    write(SettingsKey::automationProfile, profile);
+}
 
-bool Settings::hasOnboarded() const { return boolValue(SettingsKey::hasOnboarded, false); }
-void Settings::setHasOnboarded(bool done) { write(SettingsKey::hasOnboarded, done); }
+bool Settings::hasOnboarded() const
+{
+    return boolValue(SettingsKey::hasOnboarded, false);
+}
+void Settings::setHasOnboarded(bool done)
+{
+    write(SettingsKey::hasOnboarded, done);
+}
 
-std::optional<QString> Settings::telegramBotToken() const { return stringValue(SettingsKey::telegramBotToken); }
-void Settings::setTelegramBotToken(const QString& token) { write(SettingsKey::telegramBotToken, token); }
-std::optional<QString> Settings::telegramChatId() const { return stringValue(SettingsKey::telegramChatId); }
-void Settings::setTelegramChatId(const QString& chatId) { write(SettingsKey::telegramChatId, chatId); }
+std::optional<QString> Settings::telegramBotToken() const
+{
+    return stringValue(SettingsKey::telegramBotToken);
+}
+void Settings::setTelegramBotToken(const QString& token)
+{
+    write(SettingsKey::telegramBotToken, token);
+}
+std::optional<QString> Settings::telegramChatId() const
+{
+    return stringValue(SettingsKey::telegramChatId);
+}
+void Settings::setTelegramChatId(const QString& chatId)
+{
+    write(SettingsKey::telegramChatId, chatId);
+}
 
 QString Settings::backendWorkDir() const
 {
@@ -117,31 +145,103 @@ QString Settings::backendWorkDir() const
         .value_or(QDir::homePath() + QStringLiteral("/Documents/GitHub/www/halvex"));
 }
 
-QStringList Settings::cmdHistory() const { return value(SettingsKey::cmdHistory).toStringList(); }
-void Settings::setCmdHistory(const QStringList& history) { write(SettingsKey::cmdHistory, history); }
+QStringList Settings::cmdHistory() const
+{
+    return value(SettingsKey::cmdHistory).toStringList();
+}
+void Settings::setCmdHistory(const QStringList& history)
+{
+    write(SettingsKey::cmdHistory, history);
+}
 
-bool Settings::protectionEnabled() const { return boolValue(SettingsKey::protectionEnabled, true); }
-void Settings::setProtectionEnabled(bool enabled) { write(SettingsKey::protectionEnabled, enabled); }
+bool Settings::protectionEnabled() const
+{
+    return boolValue(SettingsKey::protectionEnabled, true);
+}
+void Settings::setProtectionEnabled(bool enabled)
+{
+    write(SettingsKey::protectionEnabled, enabled);
+}
 
-bool Settings::autoCleanEnabled() const { return boolValue(SettingsKey::autoCleanEnabled, false); }
-void Settings::setAutoCleanEnabled(bool enabled) { write(SettingsKey::autoCleanEnabled, enabled); }
-bool Settings::autoCleanRAM() const { return boolValue(SettingsKey::autoCleanRAM, true); }
-void Settings::setAutoCleanRAM(bool enabled) { write(SettingsKey::autoCleanRAM, enabled); }
-double Settings::autoCleanRAMThreshold() const { return numberValue(SettingsKey::autoCleanRAMThreshold, 80); }
-void Settings::setAutoCleanRAMThreshold(double percent) { write(SettingsKey::autoCleanRAMThreshold, percent); }
-bool Settings::autoCleanCache() const { return boolValue(SettingsKey::autoCleanCache, true); }
-void Settings::setAutoCleanCache(bool enabled) { write(SettingsKey::autoCleanCache, enabled); }
-bool Settings::autoCleanTempFiles() const { return boolValue(SettingsKey::autoCleanTempFiles, false); }
-void Settings::setAutoCleanTempFiles(bool enabled) { write(SettingsKey::autoCleanTempFiles, enabled); }
-double Settings::autoCleanIntervalHours() const { return numberValue(SettingsKey::autoCleanIntervalHours, 24); }
-void Settings::setAutoCleanIntervalHours(double hours) { write(SettingsKey::autoCleanIntervalHours, hours); }
+bool Settings::autoCleanEnabled() const
+{
+    return boolValue(SettingsKey::autoCleanEnabled, false);
+}
+void Settings::setAutoCleanEnabled(bool enabled)
+{
+    write(SettingsKey::autoCleanEnabled, enabled);
+}
+bool Settings::autoCleanRAM() const
+{
+    return boolValue(SettingsKey::autoCleanRAM, true);
+}
+void Settings::setAutoCleanRAM(bool enabled)
+{
+    write(SettingsKey::autoCleanRAM, enabled);
+}
+double Settings::autoCleanRAMThreshold() const
+{
+    return numberValue(SettingsKey::autoCleanRAMThreshold, 80);
+}
+void Settings::setAutoCleanRAMThreshold(double percent)
+{
+    write(SettingsKey::autoCleanRAMThreshold, percent);
+}
+bool Settings::autoCleanCache() const
+{
+    return boolValue(SettingsKey::autoCleanCache, true);
+}
+void Settings::setAutoCleanCache(bool enabled)
+{
+    write(SettingsKey::autoCleanCache, enabled);
+}
+bool Settings::autoCleanTempFiles() const
+{
+    return boolValue(SettingsKey::autoCleanTempFiles, false);
+}
+void Settings::setAutoCleanTempFiles(bool enabled)
+{
+    write(SettingsKey::autoCleanTempFiles, enabled);
+}
+double Settings::autoCleanIntervalHours() const
+{
+    return numberValue(SettingsKey::autoCleanIntervalHours, 24);
+}
+void Settings::setAutoCleanIntervalHours(double hours)
+{
+    write(SettingsKey::autoCleanIntervalHours, hours);
+}
 
-int Settings::privacyLevel() const { return int(numberValue(SettingsKey::privacyLevel, 1)); }
-void Settings::setPrivacyLevel(int level) { write(SettingsKey::privacyLevel, level); }
-QString Settings::privacyWhitelist() const { return stringValue(SettingsKey::privacyWhitelist).value_or(QString()); }
-void Settings::setPrivacyWhitelist(const QString& whitelist) { write(SettingsKey::privacyWhitelist, whitelist); }
+int Settings::privacyLevel() const
+{
+    return int(numberValue(SettingsKey::privacyLevel, 1));
+}
+void Settings::setPrivacyLevel(int level)
+{
+    write(SettingsKey::privacyLevel, level);
+}
+QString Settings::privacyWhitelist() const
+{
+    return stringValue(SettingsKey::privacyWhitelist).value_or(QString());
+}
+void Settings::setPrivacyWhitelist(const QString& whitelist)
+{
+    write(SettingsKey::privacyWhitelist, whitelist);
+}
 
-bool Settings::analyticsDidInstall() const { return boolValue(SettingsKey::analyticsDidInstall, false); }
-void Settings::setAnalyticsDidInstall(bool done) { write(SettingsKey::analyticsDidInstall, done); }
-std::optional<QString> Settings::analyticsDeviceId() const { return stringValue(SettingsKey::analyticsDeviceId); }
-void Settings::setAnalyticsDeviceId(const QString& id) { write(SettingsKey::analyticsDeviceId, id); }
+bool Settings::analyticsDidInstall() const
+{
+    return boolValue(SettingsKey::analyticsDidInstall, false);
+}
+void Settings::setAnalyticsDidInstall(bool done)
+{
+    write(SettingsKey::analyticsDidInstall, done);
+}
+std::optional<QString> Settings::analyticsDeviceId() const
+{
+    return stringValue(SettingsKey::analyticsDeviceId);
+}
+void Settings::setAnalyticsDeviceId(const QString& id)
+{
+    write(SettingsKey::analyticsDeviceId, id);
+}

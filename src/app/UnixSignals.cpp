@@ -16,8 +16,7 @@ void onSignal(int number)
 }
 } // namespace
 
-UnixSignals::UnixSignals(QObject* parent)
-    : QObject(parent)
+UnixSignals::UnixSignals(QObject* parent) : QObject(parent)
 {
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalPipe) != 0)
         return;

@@ -30,9 +30,10 @@ std::optional<SecurityAlert> SecurityAlert::fromJson(const QJsonValue& value)
         return std::nullopt;
     const QJsonObject object = value.toObject();
     SecurityAlert alert;
-    if (!readString(object, QLatin1String("type"), alert.type) || !readString(object, QLatin1String("app"), alert.app)
-        || !readString(object, QLatin1String("path"), alert.path)
-        || !readString(object, QLatin1String("timestamp"), alert.timestamp))
+    if (!readString(object, QLatin1String("type"), alert.type) ||
+        !readString(object, QLatin1String("app"), alert.app) ||
+        !readString(object, QLatin1String("path"), alert.path) ||
+        !readString(object, QLatin1String("timestamp"), alert.timestamp))
         return std::nullopt;
     const QJsonValue details = object.value(QLatin1String("details"));
     if (details.isString())

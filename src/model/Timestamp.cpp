@@ -1,6 +1,5 @@
 #include "model/Timestamp.h"
 
-
 namespace Timestamp {
 namespace {
 
@@ -35,9 +34,9 @@ std::optional<QDateTime> parse(QStringView text)
 {
     const int year = digits(text, 0, 4), month = digits(text, 5, 2), day = digits(text, 8, 2);
     const int hour = digits(text, 11, 2), minute = digits(text, 14, 2), second = digits(text, 17, 2);
-    if (year < 0 || month < 0 || day < 0 || hour < 0 || minute < 0 || second < 0 || !charAt(text, 4, '-')
-        || !charAt(text, 7, '-') || !(charAt(text, 10, 'T') || charAt(text, 10, 't')) || !charAt(text, 13, ':')
-        || !charAt(text, 16, ':'))
+    if (year < 0 || month < 0 || day < 0 || hour < 0 || minute < 0 || second < 0 || !charAt(text, 4, '-') ||
+        !charAt(text, 7, '-') || !(charAt(text, 10, 'T') || charAt(text, 10, 't')) ||
+        !charAt(text, 13, ':') || !charAt(text, 16, ':'))
         return std::nullopt;
 
     qsizetype pos = 19;
@@ -63,8 +62,8 @@ std::optional<QDateTime> parse(QStringView text)
     } else if (charAt(text, pos, '+') || charAt(text, pos, '-')) {
         const int sign = charAt(text, pos, '-') ? -1 : 1;
         const int offsetHours = digits(text, pos + 1, 2), offsetMinutes = digits(text, pos + 4, 2);
-        if (offsetHours < 0 || offsetMinutes < 0 || !charAt(text, pos + 3, ':') || offsetHours > 23
-            || offsetMinutes > 59)
+        if (offsetHours < 0 || offsetMinutes < 0 || !charAt(text, pos + 3, ':') || offsetHours > 23 ||
+            offsetMinutes > 59)
             return std::nullopt;
         offsetSeconds = sign * (offsetHours * 3600 + offsetMinutes * 60);
         pos += 6;

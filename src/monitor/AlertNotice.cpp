@@ -6,7 +6,8 @@ AlertNotice AlertNotice::forAlert(const SecurityAlert& alert)
     if (type == u"camera")
         return {QStringLiteral("📷 Camera Access"), alert.app + QStringLiteral(" is using your camera")};
     if (type == u"microphone")
-        return {QStringLiteral("🎤 Microphone Access"), alert.app + QStringLiteral(" is using your microphone")};
+        return {QStringLiteral("🎤 Microphone Access"),
+                alert.app + QStringLiteral(" is using your microphone")};
     if (type == u"location")
         return {QStringLiteral("📍 Location Access"), alert.app + QStringLiteral(" accessed your location")};
     return {QStringLiteral("⚠️ Privacy Alert"), alert.app + QStringLiteral(" — ") + alert.type};

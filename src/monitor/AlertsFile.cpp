@@ -37,9 +37,7 @@ bool write(const QString& path, const QByteArray& contents)
 
 } // namespace AlertsFile
 
-AlertsFileWriter::AlertsFileWriter(QString path, QObject* parent)
-    : QObject(parent)
-    , m_path(std::move(path))
+AlertsFileWriter::AlertsFileWriter(QString path, QObject* parent) : QObject(parent), m_path(std::move(path))
 {
     m_worker = new QObject;
     m_worker->moveToThread(&m_thread);
@@ -68,5 +66,6 @@ void AlertsFileWriter::save(const QList<SecurityAlert>& snapshot)
 void AlertsFileWriter::waitForIdle()
 {
     // Queued work runs in order, so once this no-op has run every earlier snapshot has been handled.
-    QMetaObject::invokeMethod(m_worker, []() {}, Qt::BlockingQueuedConnection);
+    QMetaObject::invokeMethod(
+        m_worker, []() {}, Qt::BlockingQueuedConnection);
 }

@@ -6,10 +6,7 @@
 
 #include <QStringDecoder>
 
-LogStream::LogStream(QObject* parent)
-    : AccessSource(parent)
-{
-}
+LogStream::LogStream(QObject* parent) : AccessSource(parent) {}
 
 LogStream::~LogStream()
 {

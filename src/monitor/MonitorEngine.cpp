@@ -1,10 +1,10 @@
 #include "monitor/MonitorEngine.h"
 
+#include "model/Timestamp.h"
 #include "monitor/AccessSource.h"
 #include "monitor/AlertNotice.h"
 #include "monitor/AlertsFile.h"
 #include "monitor/LogStream.h"
-#include "model/Timestamp.h"
 #include "platform/ChildProcess.h"
 #include "platform/Notifier.h"
 #include "platform/Platform.h"
@@ -14,15 +14,13 @@
 #include <QRegularExpression>
 
 MonitorEngine::MonitorEngine(bool autoStart, QObject* parent)
-    : MonitorEngine(autoStart, Notifier::createForPlatform(), [] { return QDateTime::currentDateTimeUtc(); },
-                    parent)
+    : MonitorEngine(
+          autoStart, Notifier::createForPlatform(), [] { return QDateTime::currentDateTimeUtc(); }, parent)
 {
 }
 
 MonitorEngine::MonitorEngine(bool autoStart, std::unique_ptr<Notifier> notifier, Clock clock, QObject* parent)
-    : QObject(parent)
-    , m_notifier(std::move(notifier))
-    , m_clock(std::move(clock))
+    : QObject(parent), m_notifier(std::move(notifier)), m_clock(std::move(clock))
 {
     setSources(createPlatformSources());
     initialise(autoStart);
@@ -126,7 +124,8 @@ QString MonitorEngine::cooldownKey(const QString& type, const QString& app)
     return type + QLatin1Char('-') + (low.startsWith(u"unknown") ? QStringLiteral("unknown") : low);
 }
 
-void MonitorEngine::recordAlert(const QString& type, const QString& app, const std::optional<QString>& details)
+void MonitorEngine::recordAlert(const QString& type, const QString& app,
+                                const std::optional<QString>& details)
 {
     const QDateTime now = m_clock();
     Q_EMIT accessDetected(type.toLower(), friendlyAppName(app), app);

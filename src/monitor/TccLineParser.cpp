@@ -15,9 +15,11 @@ const std::array<QRegularExpression, 3>& identifierPatterns()
 {
     // Compiled and optimised once; QRegularExpression is safe to use from several threads.
     static const std::array<QRegularExpression, 3> patterns = [] {
-        const auto options = QRegularExpression::CaseInsensitiveOption | QRegularExpression::UseUnicodePropertiesOption;
+        const auto options =
+            QRegularExpression::CaseInsensitiveOption | QRegularExpression::UseUnicodePropertiesOption;
         std::array<QRegularExpression, 3> compiled{
-            QRegularExpression(QStringLiteral(R"(attributedBundleIdentifier\s*=?\s*([\w\.]{5,40}))"), options),
+            QRegularExpression(QStringLiteral(R"(attributedBundleIdentifier\s*=?\s*([\w\.]{5,40}))"),
+                               options),
             QRegularExpression(QStringLiteral(R"(\b(com\.(?!apple\.tccd)[\w\.]{3,40})\b)"), options),
             QRegularExpression(QStringLiteral(R"(identifier\s+([\w\.]+))"), options),
         };
@@ -48,11 +50,12 @@ bool isDenial(QStringView line)
 
 QStringList logStreamArguments()
 {
-    return {QStringLiteral("stream"), QStringLiteral("--predicate"),
-            QStringLiteral(R"(process == "tccd" AND (message CONTAINS "kTCCServiceCamera" OR message CONTAINS )"
-                           R"("kTCCServiceMicrophone" OR message CONTAINS "kTCCServiceLocation" OR message )"
-                           R"(CONTAINS "kTCCServiceLiveLocation"))"),
-            QStringLiteral("--style"), QStringLiteral("compact")};
+    return {
+        QStringLiteral("stream"), QStringLiteral("--predicate"),
+        QStringLiteral(R"(process == "tccd" AND (message CONTAINS "kTCCServiceCamera" OR message CONTAINS )"
+                       R"("kTCCServiceMicrophone" OR message CONTAINS "kTCCServiceLocation" OR message )"
+                       R"(CONTAINS "kTCCServiceLiveLocation"))"),
+        QStringLiteral("--style"), QStringLiteral("compact")};
 }
 
 std::optional<DetectedAccess> parseTCCLine(QStringView line)

@@ -72,12 +72,13 @@ void run(const QString& program, const QStringList& arguments, const ProcessOpti
                          result->crashed = status == QProcess::CrashExit;
                          finish();
                      });
-    QObject::connect(process, &QProcess::errorOccurred, process, [process, result, finish](QProcess::ProcessError error) {
-        if (error != QProcess::FailedToStart)
-            return;
-        result->errorString = process->errorString();
-        finish();
-    });
+    QObject::connect(process, &QProcess::errorOccurred, process,
+                     [process, result, finish](QProcess::ProcessError error) {
+                         if (error != QProcess::FailedToStart)
+                             return;
+                         result->errorString = process->errorString();
+                         finish();
+                     });
     if (options.timeoutMs > 0) {
         auto* timer = new QTimer(process);
         timer->setSingleShot(true);

@@ -14,10 +14,10 @@
 // object is gone.
 struct ProcessOptions
 {
-    int timeoutMs = 0;           // 0: no time limit; otherwise the process is killed when it runs longer
-    qint64 outputCap = -1;       // -1: keep all of standard output; otherwise keep at most this many bytes
-    bool captureOutput = true;   // false: standard output is discarded
-    bool captureErrors = false;  // true: standard error is kept too (same cap)
+    int timeoutMs = 0;          // 0: no time limit; otherwise the process is killed when it runs longer
+    qint64 outputCap = -1;      // -1: keep all of standard output; otherwise keep at most this many bytes
+    bool captureOutput = true;  // false: standard output is discarded
+    bool captureErrors = false; // true: standard error is kept too (same cap)
     QString workingDirectory;
     std::optional<QProcessEnvironment> environment;
 };

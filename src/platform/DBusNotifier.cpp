@@ -3,10 +3,7 @@
 #include <QDBusMessage>
 #include <QVariantMap>
 
-DBusNotifier::DBusNotifier(QDBusConnection connection)
-    : m_connection(std::move(connection))
-{
-}
+DBusNotifier::DBusNotifier(QDBusConnection connection) : m_connection(std::move(connection)) {}
 
 void DBusNotifier::notify(const QString& title, const QString& body, const QString&)
 {
@@ -15,8 +12,8 @@ void DBusNotifier::notify(const QString& title, const QString& body, const QStri
     QDBusMessage call = QDBusMessage::createMethodCall(
         QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("/org/freedesktop/Notifications"),
         QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("Notify"));
-    call << QStringLiteral("Halvex") << uint(0) << QString() << title << body << QStringList() << QVariantMap()
-         << int(-1);
+    call << QStringLiteral("Halvex") << uint(0) << QString() << title << body << QStringList()
+         << QVariantMap() << int(-1);
     // Fire and forget: the main thread never waits for the notification server.
     m_connection.call(call, QDBus::NoBlock);
 }

@@ -16,11 +16,12 @@ QString OsascriptNotifier::escaped(QString text)
 
 QString OsascriptNotifier::script(const QString& title, const QString& body)
 {
-    return QStringLiteral("display notification \"") + escaped(body) + QStringLiteral("\" with title \"")
-        + escaped(title) + QStringLiteral("\" sound name \"Basso\"");
+    return QStringLiteral("display notification \"") + escaped(body) + QStringLiteral("\" with title \"") +
+           escaped(title) + QStringLiteral("\" sound name \"Basso\"");
 }
 
 void OsascriptNotifier::notify(const QString& title, const QString& body, const QString&)
 {
-    ChildProcess::launchAndForget(ToolPaths::path(Tool::Osascript), {QStringLiteral("-e"), script(title, body)});
+    ChildProcess::launchAndForget(ToolPaths::path(Tool::Osascript),
+                                  {QStringLiteral("-e"), script(title, body)});
 }
