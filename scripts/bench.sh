@@ -4,7 +4,7 @@ set -euo pipefail
 build=${1:-build/release}
 status=0
 for bench in "$build"/bench/bench_*; do
-    [[ -x "$bench" ]] || continue
+    [[ -f "$bench" && -x "$bench" ]] || continue
     echo "== $(basename "$bench")"
     "$bench" || status=1
 done

@@ -3,18 +3,33 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QStandardPaths>
 
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
+
 constexpr double defaultRefreshInterval = 5.0;
+
+// macOS keeps the per-user defaults domain. Elsewhere the file's place follows the current home
+// directory (XDG), looked up afresh, so a process whose HOME changes follows it.
+std::unique_ptr<QSettings> openStore()
+{
+#ifdef Q_OS_MACOS
+    return std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
+                                       QStringLiteral("Halvex"), QStringLiteral("Halvex"));
+#else
+    const QString file = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+                         QStringLiteral("/Halvex/Halvex.conf");
+    return std::make_unique<QSettings>(file, QSettings::NativeFormat);
+#endif
 }
 
-Settings::Settings()
-    : m_store(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Halvex"),
-              QStringLiteral("Halvex"))
+} // namespace
+
+Settings::Settings() : m_store(openStore())
 {
     protectFile();
 }
@@ -24,7 +39,7 @@ Settings::Settings()
 void Settings::protectFile()
 {
 #ifndef Q_OS_MACOS
-    const QString path = m_store.fileName();
+    const QString path = m_store->fileName();
     if (path.isEmpty())
         return;
     const QByteArray native = QFile::encodeName(path);
@@ -40,7 +55,7 @@ void Settings::protectFile()
 
 QVariant Settings::value(const char* key) const
 {
-    return m_store.value(QLatin1String(key));
+    return m_store->value(QLatin1String(key));
 }
 
 void Settings::setValue(const char* key, const QVariant& value)
@@ -50,26 +65,26 @@ void Settings::setValue(const char* key, const QVariant& value)
 
 void Settings::write(const char* key, const QVariant& value)
 {
-    m_store.setValue(QLatin1String(key), value);
-    m_store.sync();
+    m_store->setValue(QLatin1String(key), value);
+    m_store->sync();
     protectFile();
 }
 
 void Settings::remove(const char* key)
 {
-    m_store.remove(QLatin1String(key));
-    m_store.sync();
+    m_store->remove(QLatin1String(key));
+    m_store->sync();
     protectFile();
 }
 
 bool Settings::contains(const char* key) const
 {
-    return m_store.contains(QLatin1String(key));
+    return m_store->contains(QLatin1String(key));
 }
 
 QString Settings::fileName() const
 {
-    return m_store.fileName();
+    return m_store->fileName();
 }
 
 bool Settings::boolValue(const char* key, bool fallback) const

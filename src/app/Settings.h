@@ -5,6 +5,7 @@
 #include <QStringList>
 #include <QVariant>
 
+#include <memory>
 #include <optional>
 
 // Every key of the per-user settings store, by its exact name, type and default. The rest of the
@@ -99,5 +100,5 @@ private:
     void write(const char* key, const QVariant& value);
     void protectFile();
 
-    mutable QSettings m_store;
+    std::unique_ptr<QSettings> m_store;
 };

@@ -4,6 +4,10 @@
 #include <QFile>
 #include <QTest>
 
+#include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
+
 TemporaryHome::TemporaryHome() : m_previousHome(qgetenv("HOME"))
 {
     qputenv("HOME", QFile::encodeName(m_dir.path()));
@@ -83,4 +87,29 @@ bool FakeTool::waitForCalls(int count, int timeoutMs) const
 QString fakesPath(const QString& name)
 {
     return QStringLiteral(HALVEX_FAKES_DIR "/") + name;
+}
+
+CapturedStdout::CapturedStdout()
+{
+    std::fflush(stdout);
+    m_savedFd = ::dup(1);
+    const int fd = ::open(QFile::encodeName(m_dir.path() + QStringLiteral("/out")).constData(),
+                          O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    ::dup2(fd, 1);
+    ::close(fd);
+}
+
+CapturedStdout::~CapturedStdout()
+{
+    std::fflush(stdout);
+    ::dup2(m_savedFd, 1);
+    ::close(m_savedFd);
+}
+
+QString CapturedStdout::text() const
+{
+    std::fflush(stdout);
+    QFile file(m_dir.path() + QStringLiteral("/out"));
+    file.open(QIODevice::ReadOnly);
+    return QString::fromUtf8(file.readAll());
 }

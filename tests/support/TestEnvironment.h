@@ -50,3 +50,16 @@ private:
 
 // Path of a file under tests/fakes.
 QString fakesPath(const QString& name);
+
+// Captures what the process writes to its standard output (file descriptor 1) while it lives.
+class CapturedStdout
+{
+public:
+    CapturedStdout();
+    ~CapturedStdout();
+    QString text() const;
+
+private:
+    QTemporaryDir m_dir;
+    int m_savedFd = -1;
+};
