@@ -1,3 +1,4 @@
+#include "app/BackendCheck.h"
 #include "app/HeadlessMode.h"
 #include "app/TrayApplication.h"
 
@@ -30,6 +31,11 @@ int main(int argc, char** argv)
     QCoreApplication::setOrganizationName(QStringLiteral("Halvex"));
     QCoreApplication::setApplicationName(QStringLiteral("Halvex"));
     QCoreApplication::setApplicationVersion(QStringLiteral(HALVEX_VERSION));
+
+    if (hasArgument(argc, argv, "--check-backend")) {
+        QCoreApplication application(argc, argv);
+        return BackendCheck::run(application);
+    }
 
 #ifdef Q_OS_MACOS
     const bool headless = hasArgument(argc, argv, "--headless");
