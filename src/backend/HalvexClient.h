@@ -1,6 +1,7 @@
 #pragma once
 
 #include "backend/BackendRecords.h"
+#include "backend/BackendReplies.h"
 #include "model/SecurityAlert.h"
 #include "platform/HttpExchange.h"
 
@@ -10,8 +11,6 @@
 
 #include <functional>
 #include <optional>
-
-struct TelegramAuthResult;
 
 // The application's one gateway to the local backend service. Every operation returns at once; its
 // result is handed to `done` on the calling thread when the request ends, and dropped if `context` is

@@ -3,24 +3,15 @@
 #include "backend/HalvexClient.h"
 #include "fakes/FakeHttpServer.h"
 #include "support/Awaited.h"
+#include "support/LoopbackPort.h"
 #include "support/TestEnvironment.h"
 
 #include <QProcess>
-#include <QTcpServer>
 #include <QTest>
 
 using Reply = FakeHttpServer::Reply;
 
 namespace {
-
-quint16 closedPort()
-{
-    QTcpServer probe;
-    probe.listen(QHostAddress::LocalHost, 0);
-    const quint16 port = probe.serverPort();
-    probe.close();
-    return port;
-}
 
 Reply backendAnswer(const FakeHttpServer::Request& request)
 {
@@ -48,6 +39,11 @@ class BackendCheckTest : public QObject
     TemporaryHome m_home;
     FakeHttpServer m_server;
 
+    QString baseFor(bool running) const
+    {
+        return running ? m_server.baseUrl() : QStringLiteral("http://127.0.0.1:%1").arg(closedLoopbackPort());
+    }
+
 private Q_SLOTS:
     void init() { m_server.setHandler(&backendAnswer); }
 
@@ -61,8 +57,7 @@ private Q_SLOTS:
     void reportsWhatTheClientDecoded()
     {
         QFETCH(bool, running);
-        const QString base =
-            running ? m_server.baseUrl() : QStringLiteral("http://127.0.0.1:%1").arg(closedPort());
+        const QString base = baseFor(running);
         Settings().setValue(SettingsKey::serverURL, base);
         HalvexClient client;
         Awaited<BackendCheck::Report> report;
@@ -78,8 +73,7 @@ private Q_SLOTS:
     void commandLine()
     {
         QFETCH(bool, running);
-        const QString base =
-            running ? m_server.baseUrl() : QStringLiteral("http://127.0.0.1:%1").arg(closedPort());
+        const QString base = baseFor(running);
         // The child shares this test's home, so it reads the same settings file.
         Settings().setValue(SettingsKey::serverURL, base);
         QProcess halvex;

@@ -3,12 +3,12 @@
 #include "backend/HalvexClient.h"
 #include "fakes/FakeHttpServer.h"
 #include "support/Awaited.h"
+#include "support/LoopbackPort.h"
 #include "support/OutputCapture.h"
 #include "support/TestEnvironment.h"
 
 #include <QElapsedTimer>
 #include <QJsonDocument>
-#include <QTcpServer>
 #include <QTest>
 #include <QTimer>
 
@@ -19,16 +19,6 @@ namespace {
 QJsonObject object(const QByteArray& json)
 {
     return QJsonDocument::fromJson(json).object();
-}
-
-// A loopback port with nothing listening on it.
-quint16 closedPort()
-{
-    QTcpServer probe;
-    probe.listen(QHostAddress::LocalHost, 0);
-    const quint16 port = probe.serverPort();
-    probe.close();
-    return port;
 }
 
 const CustomSkillDef sampleSkill{"sk 1", "Disk check", "💾", "df -h\n"};
@@ -380,31 +370,51 @@ private Q_SLOTS:
         QCOMPARE(result.value().size(), skills);
     }
 
-    void commandResults_data()
+    // The two operations whose result is text: the value they give and the one line they print.
+    void textResults_data()
     {
+        QTest::addColumn<QString>("operation");
         QTest::addColumn<int>("status");
         QTest::addColumn<QByteArray>("body");
         QTest::addColumn<QString>("expected"); // "-": nothing
         QTest::addColumn<QString>("printed");  // the start of the one diagnostic line; empty: none
-        QTest::newRow("result") << 200 << QByteArray(R"({"success":true,"result":"3 ports open"})")
-                                << "3 ports open"
-                                << "";
-        QTest::newRow("no result despite an error text")
-            << 200 << QByteArray(R"({"success":true,"error":"boom"})") << "-"
+        const QString unreadable = "Error: The data couldn't be read";
+        QTest::newRow("command result")
+            << "command" << 200 << QByteArray(R"({"success":true,"result":"3 ports open"})") << "3 ports open"
             << "";
-        QTest::newRow("status 500") << 500 << QByteArray(R"({"success":true,"result":"x"})") << "-"
-                                    << "";
-        QTest::newRow("status 201") << 201 << QByteArray(R"({"success":true,"result":"x"})") << "-"
-                                    << "";
-        QTest::newRow("not JSON") << 200 << QByteArray("<html>") << "Error: The data couldn't be read"
-                                  << "Error executing command: The data couldn't be read";
-        QTest::newRow("success missing")
-            << 200 << QByteArray(R"({"result":"x"})") << "Error: The data couldn't be read"
+        QTest::newRow("command without result despite an error text")
+            << "command" << 200 << QByteArray(R"({"success":true,"error":"boom"})") << "-"
+            << "";
+        QTest::newRow("command status 500")
+            << "command" << 500 << QByteArray(R"({"success":true,"result":"x"})") << "-"
+            << "";
+        QTest::newRow("command status 201")
+            << "command" << 201 << QByteArray(R"({"success":true,"result":"x"})") << "-"
+            << "";
+        QTest::newRow("command not JSON") << "command" << 200 << QByteArray("<html>") << unreadable
+                                          << "Error executing command: The data couldn't be read";
+        QTest::newRow("command without success")
+            << "command" << 200 << QByteArray(R"({"result":"x"})") << unreadable
             << "Error executing command: The data couldn't be read";
+        QTest::newRow("chat response")
+            << "chat" << 200 << QByteArray(R"({"success":true,"response":"Hi!"})") << "Hi!"
+            << "";
+        QTest::newRow("chat without response")
+            << "chat" << 200 << QByteArray(R"({"success":false,"error":"x"})") << "-"
+            << "";
+        QTest::newRow("chat status 500") << "chat" << 500 << QByteArray(R"({"success":true,"response":"x"})")
+                                         << "Error: Could not connect to server"
+                                         << "";
+        QTest::newRow("chat status 204")
+            << "chat" << 204 << QByteArray() << "Error: Could not connect to server"
+            << "";
+        QTest::newRow("chat wrong type") << "chat" << 200 << QByteArray(R"({"success":"yes"})") << unreadable
+                                         << "Error sending chat message: The data couldn't be read";
     }
 
-    void commandResults()
+    void textResults()
     {
+        QFETCH(QString, operation);
         QFETCH(int, status);
         QFETCH(QByteArray, body);
         QFETCH(QString, expected);
@@ -415,54 +425,10 @@ private Q_SLOTS:
         QStringList lines;
         {
             OutputCapture output;
-            client.executeCommand("port-scan", result.context(), result.callback());
-            result.wait();
-            lines = output.lines();
-        }
-        QVERIFY(result.hasValue());
-        if (expected == "-")
-            QVERIFY(!result.value());
-        else
-            QVERIFY2(result.value().value_or("").startsWith(expected),
-                     qPrintable(result.value().value_or("")));
-        QCOMPARE(lines.size(), printed.isEmpty() ? 0 : 1);
-        if (!printed.isEmpty())
-            QVERIFY2(lines.first().startsWith(printed), qPrintable(lines.first()));
-    }
-
-    void chatResults_data()
-    {
-        QTest::addColumn<int>("status");
-        QTest::addColumn<QByteArray>("body");
-        QTest::addColumn<QString>("expected"); // "-": nothing
-        QTest::addColumn<QString>("printed");
-        QTest::newRow("response") << 200 << QByteArray(R"({"success":true,"response":"Hi!"})") << "Hi!"
-                                  << "";
-        QTest::newRow("no response") << 200 << QByteArray(R"({"success":false,"error":"x"})") << "-"
-                                     << "";
-        QTest::newRow("status 500") << 500 << QByteArray(R"({"success":true,"response":"x"})")
-                                    << "Error: Could not connect to server"
-                                    << "";
-        QTest::newRow("status 204") << 204 << QByteArray() << "Error: Could not connect to server"
-                                    << "";
-        QTest::newRow("wrong type") << 200 << QByteArray(R"({"success":"yes"})")
-                                    << "Error: The data couldn't be read"
-                                    << "Error sending chat message: The data couldn't be read";
-    }
-
-    void chatResults()
-    {
-        QFETCH(int, status);
-        QFETCH(QByteArray, body);
-        QFETCH(QString, expected);
-        QFETCH(QString, printed);
-        answer(status, body);
-        HalvexClient client;
-        Awaited<std::optional<QString>> result;
-        QStringList lines;
-        {
-            OutputCapture output;
-            client.sendChatMessage("hi", result.context(), result.callback());
+            if (operation == "command")
+                client.executeCommand("port-scan", result.context(), result.callback());
+            else
+                client.sendChatMessage("hi", result.context(), result.callback());
             result.wait();
             lines = output.lines();
         }
@@ -532,7 +498,7 @@ private Q_SLOTS:
 
     void connectionRefused()
     {
-        pointAt(QStringLiteral("http://127.0.0.1:%1").arg(closedPort()));
+        pointAt(QStringLiteral("http://127.0.0.1:%1").arg(closedLoopbackPort()));
         HalvexClient client;
         Awaited<bool> status, saved, enabled, deleted;
         Awaited<QList<SecurityAlert>> alerts;
