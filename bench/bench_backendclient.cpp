@@ -1,5 +1,6 @@
 // Backend client costs: strict decoding of large replies, and the round trip of one request to a
 // loopback backend (a minimal in-process responder), measured on the main thread's event loop.
+#include "BenchUtil.h"
 #include "app/Settings.h"
 #include "backend/BackendReplies.h"
 #include "backend/HalvexClient.h"
@@ -38,18 +39,16 @@ QByteArray automationsBody(int count)
         .toJson(QJsonDocument::Compact);
 }
 
-template <typename Decode> double microsecondsPerDecode(const QByteArray& body, int rounds, Decode decode)
+// Parses and strictly decodes one reply body.
+template <typename Decode> double microsecondsPerDecode(const QByteArray& body, long rounds, Decode decode)
 {
-    QElapsedTimer timer;
-    timer.start();
-    for (int i = 0; i < rounds; ++i) {
+    return microsecondsPerIteration(rounds, [&] {
         const QJsonDocument document = QJsonDocument::fromJson(body);
         const QJsonValue value =
             document.isArray() ? QJsonValue(document.array()) : QJsonValue(document.object());
         if (!decode(value))
             std::printf("decoding failed\n");
-    }
-    return double(timer.nsecsElapsed()) / 1000.0 / rounds;
+    });
 }
 
 // Answers every request on 127.0.0.1 with a fixed statistics body and closes the connection.
@@ -92,8 +91,9 @@ void roundTrips(HalvexClient& client, int count)
     next();
     QCoreApplication::exec();
     std::sort(samples.begin(), samples.end());
-    std::printf("fetchStats round trip over loopback: median %.0f us, p95 %.0f us (%d requests)\n",
-                samples.at(count / 2) / 1000.0, samples.at(count * 95 / 100) / 1000.0, count);
+    report("fetchStats round trip over loopback, median", samples.at(count / 2) / 1e6, "ms", 5.0);
+    report("fetchStats round trip over loopback, 95th percentile", samples.at(count * 95 / 100) / 1e6, "ms",
+           10.0);
 }
 
 } // namespace
@@ -105,13 +105,17 @@ int main(int argc, char** argv)
     QCoreApplication application(argc, argv);
 
     const QByteArray alerts = alertsBody(500);
-    std::printf(
-        "decode 500 alerts (%lld bytes): %.0f us\n", qint64(alerts.size()),
-        microsecondsPerDecode(alerts, 200, [](const QJsonValue& v) { return SecurityAlerts::fromJson(v); }));
+    report(
+        "decode a 500-alert reply (fetchAlerts)",
+        microsecondsPerDecode(alerts, 200, [](const QJsonValue& v) { return SecurityAlerts::fromJson(v); }) /
+            1000.0,
+        "ms", 5.0);
     const QByteArray automations = automationsBody(60);
-    std::printf("decode 60 automations (%lld bytes): %.0f us\n", qint64(automations.size()),
-                microsecondsPerDecode(automations, 500,
-                                      [](const QJsonValue& v) { return AutomationsResponse::fromJson(v); }));
+    report("decode a 60-automation reply (fetchAutomations)",
+           microsecondsPerDecode(automations, 500,
+                                 [](const QJsonValue& v) { return AutomationsResponse::fromJson(v); }) /
+               1000.0,
+           "ms", 1.0);
 
     QTcpServer server;
     serveStats(server);

@@ -4,7 +4,6 @@
 #include "fakes/FakeHttpServer.h"
 #include "support/Awaited.h"
 #include "support/LoopbackPort.h"
-#include "support/OutputCapture.h"
 #include "support/TestEnvironment.h"
 
 #include <QElapsedTimer>
@@ -424,13 +423,13 @@ private Q_SLOTS:
         Awaited<std::optional<QString>> result;
         QStringList lines;
         {
-            OutputCapture output;
+            CapturedStdout output;
             if (operation == "command")
                 client.executeCommand("port-scan", result.context(), result.callback());
             else
                 client.sendChatMessage("hi", result.context(), result.callback());
             result.wait();
-            lines = output.lines();
+            lines = output.text().split('\n', Qt::SkipEmptyParts);
         }
         QVERIFY(result.hasValue());
         if (expected == "-")
@@ -453,13 +452,13 @@ private Q_SLOTS:
         QStringList lines;
         bool answered = false;
         {
-            OutputCapture output;
+            CapturedStdout output;
             client.fetchStats(stats.context(), stats.callback());
             client.fetchAlerts(alerts.context(), alerts.callback());
             client.fetchTelegramStatus(telegram.context(), telegram.callback());
             answered =
                 QTest::qWaitFor([&] { return stats.hasValue() && alerts.hasValue() && telegram.hasValue(); });
-            lines = output.lines();
+            lines = output.text().split('\n', Qt::SkipEmptyParts);
         }
         QVERIFY(answered);
         QVERIFY(stats.hasValue() && alerts.hasValue() && telegram.hasValue());
@@ -482,13 +481,13 @@ private Q_SLOTS:
         QStringList lines;
         bool answered = false;
         {
-            OutputCapture output;
+            CapturedStdout output;
             client.checkStatus(status.context(), status.callback());
             client.fetchStats(stats.context(), stats.callback());
             client.fetchAlerts(alerts.context(), alerts.callback());
             answered =
                 QTest::qWaitFor([&] { return status.hasValue() && stats.hasValue() && alerts.hasValue(); });
-            lines = output.lines();
+            lines = output.text().split('\n', Qt::SkipEmptyParts);
         }
         QVERIFY(answered);
         QVERIFY(status.hasValue() && stats.hasValue() && alerts.hasValue());
@@ -510,7 +509,7 @@ private Q_SLOTS:
         QStringList lines;
         bool answered = false;
         {
-            OutputCapture output;
+            CapturedStdout output;
             client.checkStatus(status.context(), status.callback());
             client.fetchAlerts(alerts.context(), alerts.callback());
             client.fetchStats(stats.context(), stats.callback());
@@ -527,7 +526,7 @@ private Q_SLOTS:
                        chat.hasValue() && telegram.hasValue() && saved.hasValue() && automations.hasValue() &&
                        enabled.hasValue() && skills.hasValue() && deleted.hasValue();
             });
-            lines = output.lines();
+            lines = output.text().split('\n', Qt::SkipEmptyParts);
         }
         QVERIFY(answered);
         QVERIFY(status.hasValue() && !status.value());
@@ -560,11 +559,11 @@ private Q_SLOTS:
         QStringList lines;
         bool answered = false;
         {
-            OutputCapture output;
+            CapturedStdout output;
             client.fetchStats(stats.context(), stats.callback());
             client.executeCommand("port-scan", command.context(), command.callback());
             answered = QTest::qWaitFor([&] { return stats.hasValue() && command.hasValue(); });
-            lines = output.lines();
+            lines = output.text().split('\n', Qt::SkipEmptyParts);
         }
         QVERIFY(answered);
         QVERIFY(stats.hasValue() && !stats.value());
