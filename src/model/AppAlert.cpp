@@ -16,7 +16,8 @@ struct Fold
 
     void add(const SecurityAlert& alert)
     {
-        QString type = alert.type.toLower();
+        // Types nearly always arrive in lower case already; that copy is then shared, not rebuilt.
+        QString type = alert.type.isLower() ? alert.type : alert.type.toLower();
         if (!types.contains(type))
             types.append(std::move(type));
         ++count;
@@ -46,18 +47,25 @@ struct Fold
 
 QList<AppAlert> groupByApp(const QList<SecurityAlert>& alerts)
 {
+    // Alerts of one application mostly repeat one spelling: looking that spelling up first spares
+    // lower-casing every name.
+    QHash<QString, qsizetype> indexBySpelling;
     QHash<QString, qsizetype> indexByKey;
     QStringList keys;
     QList<Fold> folds;
     for (const SecurityAlert& alert : alerts) {
-        QString key = alert.app.toLower();
-        auto found = indexByKey.constFind(key);
-        if (found == indexByKey.cend()) {
-            found = indexByKey.insert(key, folds.size());
-            keys.append(std::move(key));
-            folds.append(Fold{&alert, {}, 0, std::nullopt});
+        auto spelling = indexBySpelling.constFind(alert.app);
+        if (spelling == indexBySpelling.cend()) {
+            QString key = alert.app.toLower();
+            auto found = indexByKey.constFind(key);
+            if (found == indexByKey.cend()) {
+                found = indexByKey.insert(key, folds.size());
+                keys.append(std::move(key));
+                folds.append(Fold{&alert, {}, 0, std::nullopt});
+            }
+            spelling = indexBySpelling.insert(alert.app, *found);
         }
-        folds[*found].add(alert);
+        folds[*spelling].add(alert);
     }
 
     QList<AppAlert> rows;

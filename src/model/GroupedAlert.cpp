@@ -55,25 +55,37 @@ QList<GroupedAlert> groupedAlerts(const QList<SecurityAlert>& engineAlerts, int 
 {
     const std::span<const QStringView> shown = typesShownAt(privacyLevel);
     const WhitelistMatcher whitelist(whitelistedKeys);
-    QHash<QString, qsizetype> indexById;
+    // Groups of whitelisted applications are kept aside, so each name is matched against the whitelist
+    // once, when its group first appears.
+    QHash<std::pair<QString, QString>, qsizetype> indexByAppAndType;
     QList<GroupedAlert> groups;
+    QList<bool> hidden;
     for (const SecurityAlert& alert : engineAlerts) {
-        if (std::ranges::find(shown, QStringView(alert.type)) == shown.end() || whitelist.hides(alert.app))
+        if (std::ranges::find(shown, QStringView(alert.type)) == shown.end())
             continue;
-        QString id = alert.app + QLatin1Char('|') + alert.type;
-        auto found = indexById.constFind(id);
-        if (found == indexById.cend()) {
-            found = indexById.insert(id, groups.size());
-            groups.append(GroupedAlert{std::move(id), alert.app, alert.type, 0, std::nullopt});
+        auto found = indexByAppAndType.constFind({alert.app, alert.type});
+        if (found == indexByAppAndType.cend()) {
+            found = indexByAppAndType.insert({alert.app, alert.type}, groups.size());
+            groups.append(
+                {alert.app + QLatin1Char('|') + alert.type, alert.app, alert.type, 0, std::nullopt});
+            hidden.append(whitelist.hides(alert.app));
         }
+        if (hidden[*found])
+            continue;
         GroupedAlert& group = groups[*found];
         ++group.count;
         const std::optional<QDateTime> time = Timestamp::parse(alert.timestamp);
         if (time && (!group.latestDate || *time > *group.latestDate))
             group.latestDate = time;
     }
-    std::ranges::stable_sort(groups, newerFirst);
-    return groups;
+    QList<GroupedAlert> visible;
+    visible.reserve(groups.size());
+    for (qsizetype i = 0; i < groups.size(); ++i) {
+        if (!hidden[i])
+            visible.append(std::move(groups[i]));
+    }
+    std::ranges::stable_sort(visible, newerFirst);
+    return visible;
 }
 
 QList<GroupedAlert> groupedAlerts(const QList<SecurityAlert>& engineAlerts, int privacyLevel,

@@ -216,10 +216,14 @@ private Q_SLOTS:
     {
         QFETCH(QString, setting);
         QFETCH(QStringList, visible);
-        const QList<SecurityAlert> alerts{alert("camera", "zoom.us", eleven),
-                                          alert("camera", "Slack Helper", ten),
-                                          alert("camera", "Microsoft Teams", nine)};
-        QCOMPARE(idsOf(groupedAlerts(alerts, 1, setting)), visible);
+        const QList<SecurityAlert> alerts{
+            alert("camera", "zoom.us", eleven), alert("camera", "Slack Helper", ten),
+            alert("camera", "Microsoft Teams", nine), alert("camera", "zoom.us", ten),
+            alert("camera", "Slack Helper", eleven)};
+        const QList<GroupedAlert> groups = groupedAlerts(alerts, 1, setting);
+        QCOMPARE(idsOf(groups), visible);
+        for (const GroupedAlert& group : groups)
+            QCOMPARE(group.count, group.app == QStringLiteral("Microsoft Teams") ? 1 : 2);
     }
 
     void groupsByApplicationAndTypeExactly()
