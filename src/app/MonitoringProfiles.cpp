@@ -1,5 +1,7 @@
 #include "app/MonitoringProfiles.h"
 
+#include "model/TextUtil.h"
+
 #include <algorithm>
 #include <array>
 
@@ -91,12 +93,6 @@ constexpr std::array<ProfileRow, 3> profiles{{
 
 constexpr std::array<QStringView, 3> profileKeys{profiles[0].key, profiles[1].key, profiles[2].key};
 
-// The table's text itself, without a copy: the rows live as long as the program.
-QString staticText(QStringView text)
-{
-    return QString::fromRawData(text.data(), text.size());
-}
-
 const ProfileRow* findProfile(QStringView key)
 {
     const auto found = std::ranges::find(profiles, key, &ProfileRow::key);
@@ -117,13 +113,13 @@ ProfileInfo info(QStringView key)
     const ProfileRow* profile = findProfile(key);
     if (!profile)
         return {key.toString(), QStringLiteral("shield.fill"), std::nullopt, std::nullopt, {}};
-    ProfileInfo info{staticText(profile->title),
-                     staticText(profile->icon),
-                     staticText(profile->cardSummary),
+    ProfileInfo info{TextUtil::staticText(profile->title),
+                     TextUtil::staticText(profile->icon),
+                     TextUtil::staticText(profile->cardSummary),
                      profile->cardTaskCount,
                      {}};
     for (const FeatureRow& feature : profile->features)
-        info.features.append({staticText(feature.emoji), staticText(feature.text)});
+        info.features.append({TextUtil::staticText(feature.emoji), TextUtil::staticText(feature.text)});
     return info;
 }
 
@@ -137,7 +133,7 @@ std::optional<QStringList> profileSkills(QStringView key)
     QStringList skills;
     for (const ProfileRow* layer = profiles.data(); layer <= profile; ++layer) {
         for (QStringView skill : layer->addedSkills)
-            skills.append(staticText(skill));
+            skills.append(TextUtil::staticText(skill));
     }
     return skills;
 }

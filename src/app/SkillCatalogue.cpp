@@ -1,5 +1,7 @@
 #include "app/SkillCatalogue.h"
 
+#include "model/TextUtil.h"
+
 #include <algorithm>
 #include <array>
 
@@ -101,15 +103,10 @@ constexpr std::array<QStringView, 10> nonAutomatable{
     u"block-status",
 };
 
-// The table's text itself, without a copy: the rows live as long as the program.
-QString staticText(QStringView text)
-{
-    return QString::fromRawData(text.data(), text.size());
-}
-
 QuickSkill toSkill(const SkillRow& row)
 {
-    return {staticText(row.id), staticText(row.emoji), staticText(row.name), row.category};
+    return {TextUtil::staticText(row.id), TextUtil::staticText(row.emoji), TextUtil::staticText(row.name),
+            row.category};
 }
 
 } // namespace

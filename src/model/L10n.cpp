@@ -1,6 +1,7 @@
 #include "model/L10n.h"
 
 #include "model/KnownApps.h"
+#include "model/TextUtil.h"
 
 namespace L10n {
 namespace {
@@ -8,12 +9,6 @@ namespace {
 bool english(Language in)
 {
     return in == Language::English;
-}
-
-// The table's text itself, without a copy: the rows live as long as the program.
-QString staticText(QStringView text)
-{
-    return QString::fromRawData(text.data(), text.size());
 }
 
 QString fallbackName(QStringView app)
@@ -29,8 +24,8 @@ QString fallbackName(QStringView app)
 AppInfo friendlyApp(QStringView app)
 {
     if (const KnownApp* row = KnownApps::find(app))
-        return {staticText(row->name), staticText(row->desc), row->isSystem};
-    return {fallbackName(app), staticText(unknownAppDescription), false};
+        return {TextUtil::staticText(row->name), TextUtil::staticText(row->desc), row->isSystem};
+    return {fallbackName(app), TextUtil::staticText(unknownAppDescription), false};
 }
 
 // The count sentence has a single wording: the French build shows it in English too.
