@@ -47,8 +47,14 @@ QList<SecurityAlert> sampleAlerts()
     for (int i = 0; i < 500; ++i) {
         const QString timestamp =
             i % 97 == 0 ? QStringLiteral("not a date") : Timestamp::format(start.addMSecs(-qint64(i) * 7919));
-        alerts.append(
-            {types[(i / 3) % types.size()], apps[(i * 7) % apps.size()], QString(), timestamp, std::nullopt});
+        // Every record owns its text, as records parsed from the log or the alerts file do.
+        const QString& type = types[(i / 3) % types.size()];
+        const QString& app = apps[(i * 7) % apps.size()];
+        SecurityAlert alert;
+        alert.type = QString(type.constData(), type.size());
+        alert.app = QString(app.constData(), app.size());
+        alert.timestamp = timestamp;
+        alerts.append(alert);
     }
     return alerts;
 }

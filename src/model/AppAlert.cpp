@@ -38,7 +38,7 @@ struct Fold
                 count,
                 latest,
                 representative->timestamp,
-                computeRisk(representative->app, types, info.isSystem),
+                computeRisk(key, types, info.isSystem), // the key is the name lower-cased already
                 representative->details};
     }
 };

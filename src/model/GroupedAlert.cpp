@@ -24,17 +24,24 @@ public:
         }
     }
 
-    // Keys keep their case while the name is lower-cased, so a key with capitals never matches.
-    bool hides(const QString& app) const
+    // Keys keep their case while the name is lower-cased, so a key with capitals never matches. Each
+    // name is judged once: an application usually has groups of several types.
+    bool hides(const QString& app)
     {
         if (m_keys.isEmpty())
             return false;
-        const QString name = app.toLower();
-        return std::ranges::any_of(m_keys, [&](const QString& key) { return name.contains(key); });
+        auto known = m_verdicts.constFind(app);
+        if (known == m_verdicts.cend()) {
+            const QString name = app.toLower();
+            known = m_verdicts.insert(
+                app, std::ranges::any_of(m_keys, [&](const QString& key) { return name.contains(key); }));
+        }
+        return *known;
     }
 
 private:
     QStringList m_keys;
+    QHash<QString, bool> m_verdicts;
 };
 
 bool newerFirst(const GroupedAlert& a, const GroupedAlert& b)
@@ -54,7 +61,7 @@ QList<GroupedAlert> groupedAlerts(const QList<SecurityAlert>& engineAlerts, int 
                                   const QSet<QString>& whitelistedKeys)
 {
     const std::span<const QStringView> shown = typesShownAt(privacyLevel);
-    const WhitelistMatcher whitelist(whitelistedKeys);
+    WhitelistMatcher whitelist(whitelistedKeys);
     // Groups of whitelisted applications are kept aside, so each name is matched against the whitelist
     // once, when its group first appears.
     QHash<std::pair<QString, QString>, qsizetype> indexByAppAndType;

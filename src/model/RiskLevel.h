@@ -23,4 +23,4 @@ inline constexpr std::array<QStringView, 6> safeScreenApps{
 // The first rule that applies wins: system components are normal; camera or microphone use is normal
 // only for a known video application; location use is unusual; screen capture is unusual for a known
 // capture tool and dangerous otherwise; anything else is normal. Types are compared in lower case.
-RiskLevel computeRisk(QStringView app, const QStringList& types, bool isSystem);
+RiskLevel computeRisk(const QString& app, const QStringList& types, bool isSystem);

@@ -204,26 +204,29 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("setting");
         QTest::addColumn<QStringList>("visible");
-        const QStringList everyone{"zoom.us|camera", "Slack Helper|camera", "Microsoft Teams|camera"};
+        const QStringList everyone{"zoom.us|camera", "Slack Helper|camera", "Microsoft Teams|camera",
+                                   "zoom.us|microphone"};
         QTest::newRow("zoom, blank, slack") << " zoom ,   , slack " << QStringList{"Microsoft Teams|camera"};
         QTest::newRow("capital key hides nothing") << "Zoom" << everyone;
         QTest::newRow("blank key hides nothing") << " , \t" << everyone;
         QTest::newRow("fragment inside the name")
-            << "team" << QStringList{"zoom.us|camera", "Slack Helper|camera"};
+            << "team" << QStringList{"zoom.us|camera", "Slack Helper|camera", "zoom.us|microphone"};
     }
 
+    // Every group of a whitelisted application goes, whatever its type.
     void whitelistHidesApplications()
     {
         QFETCH(QString, setting);
         QFETCH(QStringList, visible);
         const QList<SecurityAlert> alerts{
-            alert("camera", "zoom.us", eleven), alert("camera", "Slack Helper", ten),
+            alert("camera", "zoom.us", eleven),       alert("camera", "Slack Helper", ten),
             alert("camera", "Microsoft Teams", nine), alert("camera", "zoom.us", ten),
-            alert("camera", "Slack Helper", eleven)};
+            alert("camera", "Slack Helper", eleven),  alert("microphone", "zoom.us", nine)};
         const QList<GroupedAlert> groups = groupedAlerts(alerts, 1, setting);
         QCOMPARE(idsOf(groups), visible);
         for (const GroupedAlert& group : groups)
-            QCOMPARE(group.count, group.app == QStringLiteral("Microsoft Teams") ? 1 : 2);
+            QCOMPARE(group.count,
+                     group.app == QStringLiteral("Microsoft Teams") || group.type == "microphone" ? 1 : 2);
     }
 
     void groupsByApplicationAndTypeExactly()
