@@ -51,7 +51,10 @@ void FakeTool::writeScript(const QString& body)
     QFile script(temporary);
     script.open(QIODevice::WriteOnly);
     script.write(QStringLiteral("#!/bin/sh\n"
-                                "{ for a in \"$@\"; do printf '%s\\n' \"$a\"; done; echo --; } >> '%1'\n")
+                                "record=''\n"
+                                "for a in \"$@\"; do record=\"$record$a\n\"; done\n"
+                                "# One write per call, so calls of concurrent processes never interleave.\n"
+                                "printf '%s--\\n' \"$record\" >> '%1'\n")
                      .arg(m_logPath)
                      .toUtf8());
     script.write(body.toUtf8());
