@@ -51,6 +51,8 @@ public:
     const QList<Request>& requests() const { return m_requests; }
     bool waitForRequests(int count, int timeoutMs = 5000) const;
     void clearRequests() { m_requests.clear(); }
+    // Stops listening: later connections are refused, as when the service is down.
+    void close() { m_server.close(); }
 
 Q_SIGNALS:
     void requestReceived(const FakeHttpServer::Request& request);

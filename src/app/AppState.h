@@ -1,0 +1,120 @@
+#pragma once
+
+#include "app/AlertListModel.h"
+#include "backend/BackendManager.h"
+#include "backend/BackendRecords.h"
+#include "backend/HalvexClient.h"
+#include "model/SecurityAlert.h"
+
+#include <QObject>
+#include <QSet>
+#include <QStringList>
+#include <QTimer>
+
+#include <optional>
+
+class MonitorEngine;
+
+// The single observable store every window reads: the backend's latest picture (connection, events,
+// statistics, Telegram and XMTP status, automations, custom skills), the engine's alerts, and the two
+// multi-step automation operations. Main thread only; every operation returns at once and publishes
+// its outcome later.
+class AppState : public QObject
+{
+    Q_OBJECT
+    Q_PROPERTY(bool isConnected READ isConnected NOTIFY isConnectedChanged)
+    Q_PROPERTY(AlertListModel* alertModel READ alertModel CONSTANT)
+    Q_PROPERTY(AlertListModel* engineAlertModel READ engineAlertModel CONSTANT)
+    Q_PROPERTY(QStringList automatedSkillIds READ automatedSkillIdList NOTIFY automatedSkillIdsChanged)
+    Q_PROPERTY(QString selectedProfile READ selectedProfileText NOTIFY selectedProfileChanged)
+    Q_PROPERTY(bool isApplyingProfile READ isApplyingProfile NOTIFY isApplyingProfileChanged)
+    Q_PROPERTY(bool hasOnboarded READ hasOnboarded WRITE setHasOnboarded NOTIFY hasOnboardedChanged)
+public:
+    struct Options
+    {
+        HalvexClient::Timeouts clientTimeouts;
+        BackendManager::Delays backendDelays;
+        int slowRefreshMs = 30000;
+    };
+
+    explicit AppState(QObject* parent = nullptr);
+    AppState(Options options, QObject* parent = nullptr);
+    ~AppState() override;
+
+    HalvexClient& client() { return *m_client; }
+    MonitorEngine& engine() { return *m_engine; }
+    BackendManager& backend() { return *m_backend; }
+
+    bool isConnected() const { return m_isConnected; }
+    const QList<SecurityAlert>& alerts() const { return m_alertModel.alerts(); }
+    const QList<SecurityAlert>& engineAlerts() const { return m_engineAlertModel.alerts(); }
+    AlertListModel* alertModel() { return &m_alertModel; }
+    AlertListModel* engineAlertModel() { return &m_engineAlertModel; }
+    const std::optional<DashboardStats>& stats() const { return m_stats; }
+    const std::optional<XMTPStatus>& xmtpStatus() const { return m_xmtpStatus; }
+    const std::optional<TelegramStatus>& telegramStatus() const { return m_telegramStatus; }
+    const QSet<QString>& automatedSkillIds() const { return m_automatedSkillIds; }
+    QStringList automatedSkillIdList() const;
+    const std::optional<QString>& selectedProfile() const { return m_selectedProfile; }
+    QString selectedProfileText() const { return m_selectedProfile.value_or(QString()); }
+    bool isApplyingProfile() const { return m_isApplyingProfile; }
+    bool hasOnboarded() const { return m_hasOnboarded; }
+    void setHasOnboarded(bool done);
+    const QList<CustomSkillDef>& customSkills() const { return m_customSkills; }
+
+    // The fast refresh period in milliseconds (the refreshInterval setting; 5 s when not above zero).
+    int fastRefreshIntervalMs() const { return m_fastTimer.interval(); }
+    int slowRefreshIntervalMs() const { return m_slowTimer.interval(); }
+
+    Q_INVOKABLE void checkConnection();
+    Q_INVOKABLE void loadAlerts();
+    Q_INVOKABLE void loadStats();
+    Q_INVOKABLE void loadXMTPStatus();
+    Q_INVOKABLE void loadTelegramStatus();
+    Q_INVOKABLE void loadAutomations();
+    Q_INVOKABLE void loadCustomSkills();
+    Q_INVOKABLE void toggleAutomation(const QString& skillId);
+    Q_INVOKABLE void applyProfile(const QString& profile);
+
+Q_SIGNALS:
+    void isConnectedChanged();
+    void alertsChanged();
+    void engineAlertsChanged();
+    void statsChanged();
+    void xmtpStatusChanged();
+    void telegramStatusChanged();
+    void automatedSkillIdsChanged();
+    void selectedProfileChanged();
+    void isApplyingProfileChanged();
+    void hasOnboardedChanged();
+    void customSkillsChanged();
+
+private:
+    void startRefreshing();
+    void refreshFast();
+    void refreshSlow();
+    void setAutomatedSkillIds(const QSet<QString>& ids);
+    void setApplyingProfile(bool applying);
+    void runProfileSteps(QStringList disable, QStringList enable, QString profile);
+    void finishProfile(const QString& profile);
+    static QSet<QString> enabledSkillIds(const QList<Automation>& automations);
+
+    HalvexClient* m_client = nullptr;
+    MonitorEngine* m_engine = nullptr;
+    BackendManager* m_backend = nullptr;
+
+    bool m_isConnected = false;
+    AlertListModel m_alertModel;
+    AlertListModel m_engineAlertModel;
+    std::optional<DashboardStats> m_stats;
+    std::optional<XMTPStatus> m_xmtpStatus;
+    std::optional<TelegramStatus> m_telegramStatus;
+    QSet<QString> m_automatedSkillIds;
+    std::optional<QString> m_selectedProfile;
+    bool m_isApplyingProfile = false;
+    bool m_hasOnboarded = false;
+    QList<CustomSkillDef> m_customSkills;
+
+    QTimer m_fastTimer;
+    QTimer m_slowTimer;
+};

@@ -1,0 +1,268 @@
+#include "app/AppState.h"
+#include "app/MonitoringProfiles.h"
+#include "app/Settings.h"
+#include "fakes/FakeBackend.h"
+#include "monitor/MonitorEngine.h"
+#include "support/TestEnvironment.h"
+
+#include <QDir>
+#include <QSignalSpy>
+#include <QTest>
+
+namespace {
+
+QSet<QString> setOf(const QStringList& ids)
+{
+    return QSet<QString>(ids.cbegin(), ids.cend());
+}
+
+AppState::Options fastOptions()
+{
+    AppState::Options options;
+    options.clientTimeouts = {2000, 2000};
+    options.backendDelays = {10, 10};
+    return options;
+}
+
+} // namespace
+
+// The application state against a fake backend on loopback.
+class AppStateTest : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void init()
+    {
+        m_home = std::make_unique<TemporaryHome>();
+        qputenv("HALVEX_PLATFORM", "linux");
+        m_backend = std::make_unique<FakeBackend>();
+        Settings().setValue(SettingsKey::serverURL, m_backend->baseUrl());
+    }
+
+    void cleanup()
+    {
+        m_backend.reset();
+        qunsetenv("HALVEX_PLATFORM");
+        m_home.reset();
+    }
+
+    void startUpPublishesEveryLoad()
+    {
+        m_backend->alerts = {{"camera", "Zoom", "", "2025-03-01T09:00:00.000Z", std::nullopt}};
+        m_backend->automations = {{"port-scan", true}, {"disk-usage", false}};
+        m_backend->customSkills = QJsonArray{QJsonObject{{"id", "c1"}, {"name", "N"}, {"emoji", "💾"}, {"script", "ls"}}};
+        Settings().setTelegramChatId("7");
+        AppState state(fastOptions());
+        QTRY_VERIFY(state.isConnected());
+        QTRY_COMPARE(state.alerts(), m_backend->alerts);
+        QTRY_VERIFY(state.stats().has_value());
+        QCOMPARE(state.stats()->today, 2);
+        QTRY_VERIFY(state.telegramStatus().has_value());
+        QTRY_VERIFY(state.xmtpStatus().has_value());
+        QTRY_COMPARE(state.automatedSkillIds(), QSet<QString>{"port-scan"});
+        QTRY_COMPARE(state.customSkills().size(), 1);
+        QCOMPARE(state.alertModel()->rowCount(), 1);
+        QCOMPARE(Settings().telegramChatId(), QStringLiteral("42"));
+    }
+
+    void emptyTelegramChatIdKeepsTheStoredOne()
+    {
+        m_backend->telegramStatus = {{"botUsername", "b"}, {"chatId", ""}, {"configured", false}};
+        Settings().setTelegramChatId("7");
+        AppState state(fastOptions());
+        QTRY_VERIFY(state.telegramStatus().has_value());
+        QCOMPARE(Settings().telegramChatId(), QStringLiteral("7"));
+    }
+
+    void fastRefreshInterval_data()
+    {
+        QTest::addColumn<QVariant>("setting");
+        QTest::addColumn<int>("intervalMs");
+        QTest::newRow("absent") << QVariant() << 5000;
+        QTest::newRow("zero") << QVariant(0) << 5000;
+        QTest::newRow("negative") << QVariant(-2) << 5000;
+        QTest::newRow("fractional") << QVariant(2.5) << 2500;
+    }
+
+    void fastRefreshInterval()
+    {
+        QFETCH(QVariant, setting);
+        QFETCH(int, intervalMs);
+        if (setting.isValid())
+            Settings().setValue(SettingsKey::refreshInterval, setting);
+        AppState state(fastOptions());
+        QCOMPARE(state.fastRefreshIntervalMs(), intervalMs);
+        QCOMPARE(state.slowRefreshIntervalMs(), 30000);
+    }
+
+    void refreshCadenceAndNoRepeatedConnectionCheck()
+    {
+        Settings().setValue(SettingsKey::refreshInterval, 2.5);
+        AppState state(fastOptions());
+        QTest::qWait(5600);
+        // The start-up load and two ticks of the fast timer; the slow timer has not fired yet.
+        for (const char* path : {"/api/alerts", "/api/stats", "/api/xmtp-address", "/api/config/bot-info"})
+            QCOMPARE(m_backend->requestsTo("GET", path).size(), 3);
+        QCOMPARE(m_backend->requestsTo("GET", "/api/automations").size(), 1);
+        QCOMPARE(m_backend->requestsTo("GET", "/api/status").size(), 1);
+    }
+
+    void backendThatStopsPublishesFailureValuesButStaysConnected()
+    {
+        Settings().setValue(SettingsKey::refreshInterval, 0.2);
+        m_backend->alerts = {{"camera", "Zoom", "", "2025-03-01T09:00:00.000Z", std::nullopt}};
+        AppState::Options options = fastOptions();
+        options.slowRefreshMs = 200;
+        m_backend->automations = {{"port-scan", true}};
+        AppState state(options);
+        QTRY_VERIFY(state.stats().has_value());
+        QTRY_COMPARE(state.automatedSkillIds().size(), 1);
+        m_backend->goDown();
+        QTRY_VERIFY(!state.stats().has_value());
+        QTRY_VERIFY(state.alerts().isEmpty());
+        QTRY_VERIFY(!state.telegramStatus().has_value());
+        QTRY_VERIFY(state.automatedSkillIds().isEmpty());
+        QVERIFY(state.isConnected());
+    }
+
+    void toggleAutomationIsOptimisticWithRollBack()
+    {
+        m_backend->automations = {{"port-scan", true}, {"firewall-status", true}};
+        m_backend->refusedSkillIds = {"wifi-scan", "firewall-status"};
+        AppState state(fastOptions());
+        QTRY_COMPARE(state.automatedSkillIds().size(), 2);
+
+        state.toggleAutomation("disk-usage");
+        QVERIFY(state.automatedSkillIds().contains("disk-usage")); // at once, before the answer
+        state.toggleAutomation("wifi-scan");
+        QVERIFY(state.automatedSkillIds().contains("wifi-scan"));
+        state.toggleAutomation("firewall-status");
+        QVERIFY(!state.automatedSkillIds().contains("firewall-status"));
+        state.toggleAutomation("port-scan");
+
+        QTRY_VERIFY(!state.automatedSkillIds().contains("wifi-scan"));
+        QTRY_VERIFY(state.automatedSkillIds().contains("firewall-status"));
+        QCOMPARE(state.automatedSkillIds(), (QSet<QString>{"disk-usage", "firewall-status"}));
+        QCOMPARE(m_backend->automations.value("port-scan"), false);
+        QCOMPARE(m_backend->automations.value("disk-usage"), true);
+    }
+
+    void applyProfileFromParanoidToEssentiel()
+    {
+        const QStringList paranoid = *profileSkills(u"paranoid");
+        const QStringList essentiel = *profileSkills(u"essentiel");
+        for (const QString& id : paranoid)
+            m_backend->automations[id] = true;
+        AppState state(fastOptions());
+        QTRY_COMPARE(state.automatedSkillIds(), setOf(paranoid));
+        m_backend->server().clearRequests();
+        QSignalSpy applying(&state, &AppState::isApplyingProfileChanged);
+
+        state.applyProfile("essentiel");
+        QVERIFY(state.isApplyingProfile());
+        QTRY_VERIFY(!state.isApplyingProfile());
+
+        const QStringList calls = m_backend->automationCalls();
+        QCOMPARE(calls.size(), paranoid.size() - essentiel.size());
+        QCOMPARE(calls.size(), 31);
+        for (const QString& call : calls)
+            QVERIFY2(call.startsWith('-') && !essentiel.contains(call.mid(1)), qPrintable(call));
+        QCOMPARE(state.automatedSkillIds(), setOf(essentiel));
+        QCOMPARE(state.selectedProfile(), QStringLiteral("essentiel"));
+        QCOMPARE(Settings().automationProfile(), QStringLiteral("essentiel"));
+        QCOMPARE(applying.size(), 2);
+    }
+
+    void applyProfileEnablesMissingAndDisablesStrays()
+    {
+        m_backend->automations = {{"custom-thing", true}};
+        AppState state(fastOptions());
+        QTRY_COMPARE(state.automatedSkillIds().size(), 1);
+        m_backend->server().clearRequests();
+        state.applyProfile("essentiel");
+        QTRY_VERIFY(!state.isApplyingProfile());
+        const QStringList calls = m_backend->automationCalls();
+        const QStringList essentiel = *profileSkills(u"essentiel");
+        QCOMPARE(calls.first(), QStringLiteral("-custom-thing")); // every disable comes first
+        QCOMPARE(calls.size(), essentiel.size() + 1);
+        QCOMPARE(state.automatedSkillIds(), setOf(essentiel));
+    }
+
+    void unknownProfileChangesNothing()
+    {
+        AppState state(fastOptions());
+        QTRY_VERIFY(state.isConnected());
+        m_backend->server().clearRequests();
+        state.applyProfile("relaxed");
+        QVERIFY(!state.isApplyingProfile());
+        QTest::qWait(200);
+        QVERIFY(m_backend->server().requests().isEmpty());
+        QCOMPARE(Settings().automationProfile(), std::nullopt);
+        QCOMPARE(state.selectedProfile(), std::nullopt);
+    }
+
+    void applyProfileWithTheBackendDown()
+    {
+        m_backend->automations = {{"port-scan", true}};
+        AppState state(fastOptions());
+        QTRY_COMPARE(state.automatedSkillIds().size(), 1);
+        m_backend->goDown();
+        state.applyProfile("business");
+        QTRY_VERIFY(!state.isApplyingProfile());
+        QCOMPARE(state.selectedProfile(), QStringLiteral("business"));
+        QCOMPARE(Settings().automationProfile(), QStringLiteral("business"));
+        QVERIFY(state.automatedSkillIds().isEmpty());
+    }
+
+    void backendServiceIsLaunchedOnlyAfterOnboarding_data()
+    {
+        QTest::addColumn<bool>("onboarded");
+        QTest::addColumn<bool>("unitFile");
+        QTest::addColumn<int>("calls");
+        QTest::newRow("first run") << false << true << 0;
+        QTest::newRow("onboarded, no unit") << true << false << 0;
+        QTest::newRow("onboarded with unit") << true << true << 2;
+    }
+
+    void backendServiceIsLaunchedOnlyAfterOnboarding()
+    {
+        QFETCH(bool, onboarded);
+        QFETCH(bool, unitFile);
+        QFETCH(int, calls);
+        FakeTool systemctl("HALVEX_TOOL_SYSTEMCTL");
+        Settings().setHasOnboarded(onboarded);
+        const QString unit = m_home->path() + "/.config/systemd/user/halvex-backend.service";
+        if (unitFile) {
+            QDir().mkpath(QFileInfo(unit).absolutePath());
+            QFile file(unit);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+        }
+        AppState state(fastOptions());
+        QTRY_VERIFY(state.isConnected());
+        QTest::qWait(300);
+        QCOMPARE(systemctl.calls().size(), calls);
+        if (calls)
+            QCOMPARE(systemctl.calls().last(), (QStringList{"--user", "start", "halvex-backend.service"}));
+        QCOMPARE(state.hasOnboarded(), onboarded);
+    }
+
+    void engineAlertsAreMirrored()
+    {
+        AppState state(fastOptions());
+        QSignalSpy mirrored(&state, &AppState::engineAlertsChanged);
+        state.engine().recordAlert("camera", "Zoom", std::nullopt);
+        QVERIFY(state.engineAlerts().isEmpty()); // delivered through the main queue
+        QTRY_COMPARE(state.engineAlerts().size(), 1);
+        QCOMPARE(state.engineAlerts(), state.engine().alerts());
+        QCOMPARE(state.engineAlertModel()->data(state.engineAlertModel()->index(0), AlertListModel::AppRole),
+                 QVariant("Zoom"));
+        QCOMPARE(mirrored.size(), 1);
+    }
+
+private:
+    std::unique_ptr<TemporaryHome> m_home;
+    std::unique_ptr<FakeBackend> m_backend;
+};
+
+QTEST_GUILESS_MAIN(AppStateTest)
+#include "tst_appstate.moc"
