@@ -23,18 +23,25 @@ QVariant AlertListModel::data(const QModelIndex& index, int role) const
         return {};
     const SecurityAlert& alert = m_alerts.at(index.row());
     switch (role) {
-    case TypeRole: return alert.type;
-    case AppRole: return alert.app;
-    case PathRole: return alert.path;
-    case TimestampRole: return alert.timestamp;
-    case DetailsRole: return alert.details ? QVariant(*alert.details) : QVariant();
-    case IdRole: return alert.id();
-    default: return {};
+    case TypeRole:
+        return alert.type;
+    case AppRole:
+        return alert.app;
+    case PathRole:
+        return alert.path;
+    case TimestampRole:
+        return alert.timestamp;
+    case DetailsRole:
+        return alert.details ? QVariant(*alert.details) : QVariant();
+    case IdRole:
+        return alert.id();
+    default:
+        return {};
     }
 }
 
 QHash<int, QByteArray> AlertListModel::roleNames() const
 {
-    return {{TypeRole, "type"}, {AppRole, "app"},           {PathRole, "path"},
+    return {{TypeRole, "type"},           {AppRole, "app"},         {PathRole, "path"},
             {TimestampRole, "timestamp"}, {DetailsRole, "details"}, {IdRole, "alertId"}};
 }

@@ -26,13 +26,9 @@ template <typename T> bool assign(T& field, const T& value)
 
 } // namespace
 
-AppState::AppState(QObject* parent)
-    : AppState(Options{}, parent)
-{
-}
+AppState::AppState(QObject* parent) : AppState(Options{}, parent) {}
 
-AppState::AppState(Options options, QObject* parent)
-    : QObject(parent)
+AppState::AppState(Options options, QObject* parent) : QObject(parent)
 {
     Settings settings;
     m_selectedProfile = settings.automationProfile();
@@ -151,8 +147,9 @@ void AppState::loadTelegramStatus()
 
 void AppState::loadAutomations()
 {
-    m_client->fetchAutomations(
-        this, [this](const QList<Automation>& automations) { setAutomatedSkillIds(enabledSkillIds(automations)); });
+    m_client->fetchAutomations(this, [this](const QList<Automation>& automations) {
+        setAutomatedSkillIds(enabledSkillIds(automations));
+    });
 }
 
 void AppState::loadCustomSkills()

@@ -50,7 +50,8 @@ private Q_SLOTS:
     {
         m_backend->alerts = {{"camera", "Zoom", "", "2025-03-01T09:00:00.000Z", std::nullopt}};
         m_backend->automations = {{"port-scan", true}, {"disk-usage", false}};
-        m_backend->customSkills = QJsonArray{QJsonObject{{"id", "c1"}, {"name", "N"}, {"emoji", "💾"}, {"script", "ls"}}};
+        m_backend->customSkills =
+            QJsonArray{QJsonObject{{"id", "c1"}, {"name", "N"}, {"emoji", "💾"}, {"script", "ls"}}};
         Settings().setTelegramChatId("7");
         AppState state(fastOptions());
         QTRY_VERIFY(state.isConnected());

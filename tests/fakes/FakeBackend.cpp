@@ -14,8 +14,7 @@ FakeHttpServer::Reply json(const QJsonValue& value, int status = 200)
 
 } // namespace
 
-FakeBackend::FakeBackend(QObject* parent)
-    : QObject(parent)
+FakeBackend::FakeBackend(QObject* parent) : QObject(parent)
 {
     m_server.setHandler([this](const FakeHttpServer::Request& request) { return answer(request); });
 }
@@ -24,7 +23,9 @@ QJsonArray FakeBackend::automationList() const
 {
     QJsonArray list;
     for (auto it = automations.cbegin(); it != automations.cend(); ++it)
-        list.append(QJsonObject{{"id", "auto-" + it.key()}, {"skillId", it.key()}, {"schedule", "Every 6h"},
+        list.append(QJsonObject{{"id", "auto-" + it.key()},
+                                {"skillId", it.key()},
+                                {"schedule", "Every 6h"},
                                 {"enabled", it.value()}});
     return list;
 }
@@ -47,7 +48,8 @@ FakeHttpServer::Reply FakeBackend::answer(const FakeHttpServer::Request& request
         return json(QJsonObject{{"success", true}});
     if (path == "/api/command") {
         const QString command = request.json().value("command").toString();
-        return json(QJsonObject{{"success", true}, {"result", commandResults.value(command, "ok: " + command)}});
+        return json(
+            QJsonObject{{"success", true}, {"result", commandResults.value(command, "ok: " + command)}});
     }
     if (path == "/api/automations" && method == "GET")
         return json(QJsonObject{{"success", true}, {"automations", automationList()}});

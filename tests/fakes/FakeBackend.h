@@ -23,7 +23,10 @@ public:
     void goDown() { m_server.close(); }
 
     QList<SecurityAlert> alerts;
-    QJsonObject stats{{"total", 3}, {"today", 2}, {"last24h", 3}, {"byType", QJsonObject{{"camera", 3}}},
+    QJsonObject stats{{"total", 3},
+                      {"today", 2},
+                      {"last24h", 3},
+                      {"byType", QJsonObject{{"camera", 3}}},
                       {"byApp", QJsonObject{{"Zoom", 3}}}};
     QJsonObject telegramStatus{{"botUsername", "halvex_bot"}, {"chatId", "42"}, {"configured", true}};
     QJsonObject xmtpStatus{{"running", false}};

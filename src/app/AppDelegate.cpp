@@ -1,0 +1,52 @@
+#include "app/AppDelegate.h"
+
+#include "app/AnalyticsManager.h"
+#include "app/AppNotifications.h"
+#include "app/AppWindows.h"
+#include "app/Settings.h"
+#include "platform/ActivationPolicy.h"
+
+#include <QTimer>
+
+AppDelegate::AppDelegate(QObject* parent) : AppDelegate(Options{}, parent) {}
+
+AppDelegate::AppDelegate(Options options, QObject* parent) : QObject(parent), m_options(options) {}
+
+AppDelegate::~AppDelegate() = default;
+
+void AppDelegate::applicationDidFinishLaunching()
+{
+    ActivationPolicy::makeAccessory();
+    if (m_options.analytics)
+        AnalyticsManager::shared().appLaunched();
+    if (!Settings().hasOnboarded())
+        QTimer::singleShot(m_options.onboardingDelayMs, this, &AppDelegate::openOnboardingWindow);
+    AppNotifications& notifications = AppNotifications::instance();
+    connect(&notifications, &AppNotifications::showOnboardingPosted, this,
+            &AppDelegate::openOnboardingWindow);
+    connect(&notifications, &AppNotifications::onboardingDonePosted, this,
+            &AppDelegate::closeOnboardingWindow);
+}
+
+void AppDelegate::applicationWillTerminate()
+{
+    if (m_options.analytics)
+        AnalyticsManager::shared().appWillTerminate();
+}
+
+void AppDelegate::openOnboardingWindow()
+{
+    // A window closed with its close button stays here, hidden, until a fresh one replaces it.
+    if (!m_onboardingWindow || !m_onboardingWindow->isVisible())
+        m_onboardingWindow = AppWindows::createSetupWindow();
+    m_onboardingWindow->show();
+    m_onboardingWindow->raise();
+    m_onboardingWindow->requestActivate();
+}
+
+void AppDelegate::closeOnboardingWindow()
+{
+    if (m_onboardingWindow)
+        m_onboardingWindow->close();
+    m_onboardingWindow.reset();
+}

@@ -1,0 +1,45 @@
+#include "app/AppWindows.h"
+
+#include <QGuiApplication>
+#include <QQuickWindow>
+#include <QScreen>
+
+namespace AppWindows {
+namespace {
+const QColor background = QColor::fromRgbF(0.051f, 0.051f, 0.063f);
+}
+
+void centreOnScreen(QQuickWindow& window)
+{
+    const QScreen* screen = window.screen() ? window.screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect area = screen->availableGeometry();
+    window.setPosition(area.center() - QPoint(window.width() / 2, window.height() / 2));
+}
+
+std::unique_ptr<QQuickWindow> createSetupWindow()
+{
+    auto window = std::make_unique<QQuickWindow>();
+    window->setTitle(QStringLiteral("Halvex Setup"));
+    window->setFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    window->setColor(background);
+    window->resize(setupWidth, setupHeight);
+    window->setMinimumSize(window->size());
+    window->setMaximumSize(window->size());
+    centreOnScreen(*window);
+    return window;
+}
+
+std::unique_ptr<QQuickWindow> createDashboardWindow()
+{
+    auto window = std::make_unique<QQuickWindow>();
+    window->setTitle(QStringLiteral("Halvex"));
+    window->setColor(background);
+    window->resize(dashboardWidth, dashboardHeight);
+    window->setMinimumSize(window->size());
+    centreOnScreen(*window);
+    return window;
+}
+
+} // namespace AppWindows
