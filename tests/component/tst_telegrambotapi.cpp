@@ -190,8 +190,8 @@ private Q_SLOTS:
     void chatIdDiscoveryTakesTheLastChat()
     {
         StandardOutputCapture output;
-        m_fake->queueUpdates({FakeBotApi::messageUpdate(1, 111), FakeBotApi::messageUpdate(2, -100222),
-                              FakeBotApi::pressUpdate(3, "cb", "block:Xos", 333)});
+        m_fake->addUpdates({FakeBotApi::messageUpdate(1, 111), FakeBotApi::messageUpdate(2, -100222),
+                            FakeBotApi::pressUpdate(3, "cb", "block:Xos", 333)});
         std::optional<QString> found;
         bool done = false;
         m_api->fetchAndSaveChatId(token, this, [&](const std::optional<QString>& chatId) {

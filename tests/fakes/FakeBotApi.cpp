@@ -2,12 +2,12 @@
 
 #include <QJsonDocument>
 #include <QTest>
+#include <QUrlQuery>
 
 FakeBotApi::FakeBotApi(QObject* parent) : QObject(parent)
 {
     m_defaults.insert(QStringLiteral("sendMessage"), okReply(QJsonObject{{"message_id", 1}}));
     m_defaults.insert(QStringLiteral("answerCallbackQuery"), okReply(true));
-    m_defaults.insert(QStringLiteral("getUpdates"), okReply(QJsonArray()));
     m_defaults.insert(QStringLiteral("deleteWebhook"), okReply(true));
     m_defaults.insert(QStringLiteral("getMe"),
                       okReply(QJsonObject{{"id", 1}, {"is_bot", true}, {"username", "halvex_test_bot"}}));
@@ -26,14 +26,10 @@ void FakeBotApi::queueReply(const QString& method, const Reply& reply)
     m_scripts[method].enqueue(reply);
 }
 
-void FakeBotApi::queueUpdates(const QJsonArray& updates)
+void FakeBotApi::addUpdates(const QJsonArray& updates)
 {
-    queueReply(QStringLiteral("getUpdates"), okReply(updates));
-}
-
-void FakeBotApi::setDefaultReply(const QString& method, const Reply& reply)
-{
-    m_defaults.insert(method, reply);
+    for (const QJsonValue& update : updates)
+        m_pendingUpdates.append(update);
 }
 
 void FakeBotApi::answerEverything(const Reply& reply)
@@ -50,8 +46,31 @@ FakeHttpServer::Reply FakeBotApi::answer(const Request& request)
     QQueue<Reply>& script = m_scripts[method];
     if (!script.isEmpty())
         return script.dequeue();
+    if (method == QLatin1String("getUpdates"))
+        return answerUpdates(request);
     Reply notFound{404, R"({"ok":false,"error_code":404,"description":"Not Found"})"};
     return m_defaults.value(method, notFound);
+}
+
+FakeHttpServer::Reply FakeBotApi::answerUpdates(const Request& request)
+{
+    const QUrlQuery query(QString::fromUtf8(request.query()));
+    bool hasOffset = false;
+    const qint64 offset = query.queryItemValue(QStringLiteral("offset")).toLongLong(&hasOffset);
+    if (hasOffset) {
+        QJsonArray unconfirmed;
+        for (const QJsonValue& update : std::as_const(m_pendingUpdates)) {
+            if (update[QLatin1String("update_id")].toInteger() >= offset)
+                unconfirmed.append(update);
+        }
+        m_pendingUpdates = unconfirmed;
+    }
+    bool hasLimit = false;
+    const int limit = query.queryItemValue(QStringLiteral("limit")).toInt(&hasLimit);
+    QJsonArray answered;
+    for (qsizetype i = 0; i < m_pendingUpdates.size() && i < (hasLimit ? limit : 100); ++i)
+        answered.append(m_pendingUpdates.at(i));
+    return okReply(answered);
 }
 
 QList<FakeHttpServer::Request> FakeBotApi::requests(const QString& method) const

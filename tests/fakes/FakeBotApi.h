@@ -12,7 +12,9 @@
 
 // A Telegram Bot API on loopback for tests. Every request is recorded (method, path with the token,
 // JSON body); each method answers from its own script of replies, then from its default reply, which
-// is Telegram's success shape ("ok" true and an empty or minimal result).
+// is Telegram's success shape ("ok" true and a minimal result). getUpdates answers, by default, from
+// the bot's pending updates as Telegram does: an offset confirms (drops) every update below it, the
+// rest stay until confirmed, and "limit" caps the answer.
 class FakeBotApi : public QObject
 {
     Q_OBJECT
@@ -29,8 +31,9 @@ public:
     // The next request of `method` ("getUpdates") gets `reply`; later ones the following scripted
     // replies, then the default.
     void queueReply(const QString& method, const Reply& reply);
-    void queueUpdates(const QJsonArray& updates);
-    void setDefaultReply(const QString& method, const Reply& reply);
+    // Updates waiting for the bot, in the order they happened.
+    void addUpdates(const QJsonArray& updates);
+    QJsonArray pendingUpdates() const { return m_pendingUpdates; }
     // Every method answers `reply` from now on; the scripts are dropped.
     void answerEverything(const Reply& reply);
 
@@ -46,10 +49,12 @@ public:
 
 private:
     Reply answer(const Request& request);
+    Reply answerUpdates(const Request& request);
 
     FakeHttpServer m_server;
     QHash<QString, QQueue<Reply>> m_scripts;
     QHash<QString, Reply> m_defaults;
+    QJsonArray m_pendingUpdates;
     std::optional<Reply> m_everything;
 };
 
