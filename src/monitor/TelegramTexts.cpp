@@ -1,5 +1,7 @@
 #include "monitor/TelegramTexts.h"
 
+#include "monitor/TccLineParser.h"
+
 #include <QByteArray>
 
 namespace TelegramTexts {
@@ -15,20 +17,10 @@ QString typeEmoji(const QString& type)
     return QStringLiteral("⚠️");
 }
 
-QString typeAction(const QString& type)
-{
-    if (type == u"camera")
-        return QStringLiteral("just turned on your camera");
-    if (type == u"microphone")
-        return QStringLiteral("just turned on your microphone");
-    if (type == u"location")
-        return QStringLiteral("just checked your location");
-    return QStringLiteral("accessed your ") + type;
-}
-
 QString firstAlertText(const QString& type, const QString& displayApp)
 {
-    return typeEmoji(type) + QLatin1Char(' ') + displayApp + QLatin1Char(' ') + typeAction(type);
+    return typeEmoji(type) + QLatin1Char(' ') + displayApp + QLatin1Char(' ') +
+           TccLineParser::typeAction(type);
 }
 
 QString digestText(const QString& type, qint64 count)

@@ -10,8 +10,6 @@ inline constexpr char blockPrefix[] = "block:";
 inline constexpr qsizetype maxCallbackDataBytes = 64;
 
 QString typeEmoji(const QString& type);
-// The verb phrase of an access type: "just turned on your camera".
-QString typeAction(const QString& type);
 
 // "📷 Xos just turned on your camera"
 QString firstAlertText(const QString& type, const QString& displayApp);
