@@ -1,7 +1,6 @@
 #include "app/Settings.h"
 #include "fakes/FakeBotApi.h"
 #include "monitor/TelegramBotApi.h"
-#include "support/StandardOutputCapture.h"
 #include "support/TestEnvironment.h"
 
 #include <QJsonDocument>
@@ -74,7 +73,7 @@ private Q_SLOTS:
 
     void plainMessagesCarryNoMarkup()
     {
-        StandardOutputCapture output;
+        CapturedStdout output;
         m_api->doSendTelegramMessage(token, chatId, "digest");
         m_api->sendTelegramText(token, chatId, "🚫 Xos has been force-quit.");
         QVERIFY(m_fake->waitForRequests("sendMessage", 2));
@@ -108,7 +107,7 @@ private Q_SLOTS:
         QFETCH(int, status);
         QFETCH(QByteArray, body);
         QFETCH(QString, expected);
-        StandardOutputCapture output;
+        CapturedStdout output;
         m_fake->answerEverything({status, body});
         m_api->doSendTelegramMessage(token, chatId, "text", TelegramBotApi::ForceQuitTarget{"Xos", "Xos"});
         QCOMPARE(output.waitForLineStartingWith("[Telegram] Send"), expected);
@@ -119,7 +118,7 @@ private Q_SLOTS:
     // prints one line without the token, and the main thread keeps running meanwhile.
     void silentServerTimesOutWithoutBlocking()
     {
-        StandardOutputCapture output;
+        CapturedStdout output;
         m_fake->answerEverything({.neverAnswer = true});
         int ticks = 0;
         QTimer ticker;
@@ -140,7 +139,7 @@ private Q_SLOTS:
 
     void unreachableServerPrintsTransportError()
     {
-        StandardOutputCapture output;
+        CapturedStdout output;
         TelegramBotApi closed(QStringLiteral("http://127.0.0.1:1"));
         closed.doSendTelegramMessage(token, chatId, "text");
         QCOMPARE(output.waitForLineStartingWith("[Telegram] Send ERROR: "),
@@ -163,7 +162,7 @@ private Q_SLOTS:
         QFETCH(int, status);
         QFETCH(QByteArray, body);
         QFETCH(QString, expected);
-        StandardOutputCapture output;
+        CapturedStdout output;
         m_fake->answerEverything({status, body});
         bool done = false;
         m_api->sendWelcomeMessage(token, chatId, this, [&done] { done = true; });
@@ -189,7 +188,7 @@ private Q_SLOTS:
     // The server returns at most ten updates, oldest first: the chat of the last message wins.
     void chatIdDiscoveryTakesTheLastChat()
     {
-        StandardOutputCapture output;
+        CapturedStdout output;
         m_fake->addUpdates({FakeBotApi::messageUpdate(1, 111), FakeBotApi::messageUpdate(2, -100222),
                             FakeBotApi::pressUpdate(3, "cb", "block:Xos", 333)});
         std::optional<QString> found;
@@ -228,7 +227,7 @@ private Q_SLOTS:
     {
         QFETCH(FakeBotApi::Reply, updatesReply);
         QFETCH(QString, lastLine);
-        StandardOutputCapture output;
+        CapturedStdout output;
         m_fake->queueReply("getUpdates", updatesReply);
         std::optional<QString> found = "unset";
         m_api->fetchAndSaveChatId(token, this, [&](const std::optional<QString>& chatId) { found = chatId; });
@@ -239,7 +238,7 @@ private Q_SLOTS:
 
     void chatIdDiscoveryWithSilentServerGivesUp()
     {
-        StandardOutputCapture output;
+        CapturedStdout output;
         m_fake->answerEverything({.neverAnswer = true});
         std::optional<QString> found = "unset";
         m_api->fetchAndSaveChatId(token, this, [&](const std::optional<QString>& chatId) { found = chatId; });

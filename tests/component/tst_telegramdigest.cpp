@@ -1,7 +1,6 @@
 #include "app/Settings.h"
 #include "monitor/TelegramCallbackPoller.h"
 #include "monitor/TelegramDigest.h"
-#include "support/StandardOutputCapture.h"
 #include "support/TelegramRig.h"
 
 #include <QTest>
@@ -131,7 +130,7 @@ private Q_SLOTS:
     // Without a chat id the access starts a search and is dropped, even once the id is found.
     void withoutChatIdTheAccessSearchesAndIsDropped()
     {
-        StandardOutputCapture output;
+        CapturedStdout output;
         Settings().remove(SettingsKey::telegramChatId);
         m_rig->api().addUpdates({FakeBotApi::messageUpdate(3, 111), FakeBotApi::messageUpdate(4, 777)});
         engine().recordAlert("camera", "Xos", {});
@@ -165,7 +164,7 @@ private Q_SLOTS:
     // The window stays open, and its digest goes out, even when the first message failed.
     void failedFirstMessageKeepsTheWindow()
     {
-        StandardOutputCapture output;
+        CapturedStdout output;
         m_rig->api().queueReply("sendMessage", {500, "down"});
         engine().recordAlert("camera", "Xos", {});
         engine().recordAlert("camera", "Xos", {});
