@@ -4,42 +4,16 @@
 #include "monitor/TelegramTexts.h"
 #include "monitor/TelegramUpdate.h"
 #include "platform/Diagnostics.h"
+#include "platform/HttpUrl.h"
 
 #include <QJsonDocument>
 #include <QNetworkAccessManager>
-#include <QNetworkReply>
-#include <QNetworkRequest>
 #include <QPointer>
 #include <QStringDecoder>
 
 namespace {
 
 const QString publicOrigin = QStringLiteral("https://api.telegram.org");
-
-// Qt also reports 4xx and 5xx answers as reply errors (with the URL, token included, in the error
-// string); those are answers from the server all the same. Only a failure of the connection itself,
-// before or during the answer, is a transport error.
-bool isTransportError(QNetworkReply* reply, const QVariant& status)
-{
-    const QNetworkReply::NetworkError error = reply->error();
-    if (!status.isValid())
-        return error != QNetworkReply::NoError;
-    return error > QNetworkReply::NoError && error < QNetworkReply::ProxyConnectionRefusedError;
-}
-
-TelegramBotApi::Outcome outcomeOf(QNetworkReply* reply)
-{
-    TelegramBotApi::Outcome outcome;
-    const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
-    if (isTransportError(reply, status)) {
-        outcome.transportError = true;
-        outcome.errorString = reply->errorString();
-        return outcome;
-    }
-    outcome.status = status.isValid() ? status.toInt() : 0;
-    outcome.body = reply->readAll();
-    return outcome;
-}
 
 // The body of a refused request as one printable line: UTF-8, or "?" when it is not.
 QString bodyText(const QByteArray& body)
@@ -80,6 +54,8 @@ QString TelegramBotApi::configuredOrigin()
 
 QUrl TelegramBotApi::methodUrl(const QString& token, const QString& methodPath) const
 {
+    if (!HttpUrl::parseBase(m_origin))
+        return {};
     return QUrl(m_origin + QStringLiteral("/bot") + token + methodPath);
 }
 
@@ -121,43 +97,34 @@ std::optional<QString> TelegramBotApi::latestChatId(const QJsonArray& updates)
     return std::nullopt;
 }
 
-void TelegramBotApi::watch(QNetworkReply* reply, QObject* context, OutcomeDone done)
+void TelegramBotApi::call(const QByteArray& method, const QString& token, const QString& methodPath,
+                          std::optional<QJsonObject> body, std::chrono::milliseconds timeout,
+                          QObject* context, HttpExchange::Callback done)
 {
-    const bool hasContext = context != nullptr;
-    QPointer<QObject> guard(context);
+    HttpCall request{method, methodUrl(token, methodPath), std::nullopt, int(timeout.count())};
+    if (body)
+        request.jsonBody = QJsonDocument(*body).toJson(QJsonDocument::Compact);
     ++m_pendingRequests;
-    connect(reply, &QNetworkReply::finished, this, [this, reply, hasContext, guard, done = std::move(done)] {
-        --m_pendingRequests;
-        reply->deleteLater();
-        if (done && (!hasContext || guard))
-            done(outcomeOf(reply));
-    });
+    // The count must drop even when the caller is gone, so the caller's guard is kept here.
+    QPointer<TelegramBotApi> self(this);
+    QPointer<QObject> guard(context);
+    const bool hasContext = context != nullptr;
+    HttpExchange::send(*m_network, request, nullptr,
+                       [self, guard, hasContext, done = std::move(done)](const HttpOutcome& outcome) {
+                           if (!self)
+                               return;
+                           --self->m_pendingRequests;
+                           if (done && (!hasContext || guard))
+                               done(outcome);
+                       });
 }
 
-void TelegramBotApi::get(const QString& token, const QString& methodPath, std::chrono::milliseconds timeout,
-                         QObject* context, OutcomeDone done)
+void TelegramBotApi::printFailure(const QString& token, const QString& lead, const HttpOutcome& outcome) const
 {
-    QNetworkRequest request(methodUrl(token, methodPath));
-    request.setTransferTimeout(int(timeout.count()));
-    watch(m_network->get(request), context, std::move(done));
-}
-
-void TelegramBotApi::post(const QString& token, const QString& methodPath, const QJsonObject& body,
-                          std::chrono::milliseconds timeout, QObject* context, OutcomeDone done)
-{
-    QNetworkRequest request(methodUrl(token, methodPath));
-    request.setHeader(QNetworkRequest::ContentTypeHeader, QByteArrayLiteral("application/json"));
-    request.setTransferTimeout(int(timeout.count()));
-    watch(m_network->post(request, QJsonDocument(body).toJson(QJsonDocument::Compact)), context,
-          std::move(done));
-}
-
-void TelegramBotApi::printFailure(const QString& token, const QString& lead, const Outcome& outcome) const
-{
-    if (outcome.transportError)
-        print(token, QStringLiteral("[Telegram] %1 ERROR: ").arg(lead) + outcome.errorString);
+    if (!outcome.isHttpReply())
+        print(token, QStringLiteral("[Telegram] %1 ERROR: ").arg(lead) + outcome.error);
     else
-        print(token, QStringLiteral("[Telegram] %1 FAILED (HTTP %2): ").arg(lead).arg(outcome.status) +
+        print(token, QStringLiteral("[Telegram] %1 FAILED (HTTP %2): ").arg(lead).arg(*outcome.status) +
                          bodyText(outcome.body));
 }
 
@@ -169,9 +136,9 @@ void TelegramBotApi::doSendTelegramMessage(const QString& token, const QString& 
     QJsonObject body{{QStringLiteral("chat_id"), chatId}, {QStringLiteral("text"), text}};
     if (target)
         body.insert(QStringLiteral("reply_markup"), forceQuitMarkup(*target));
-    post(token, QStringLiteral("/sendMessage"), body, m_timeouts.alert, nullptr,
-         [this, token](const Outcome& outcome) {
-             if (outcome.transportError || outcome.status != 200)
+    call("POST", token, QStringLiteral("/sendMessage"), body, m_timeouts.alert, nullptr,
+         [this, token](const HttpOutcome& outcome) {
+             if (!outcome.isOk())
                  printFailure(token, QStringLiteral("Send"), outcome);
          });
 }
@@ -180,8 +147,8 @@ void TelegramBotApi::sendTelegramText(const QString& token, const QString& chatI
                                       QObject* context, Done done)
 {
     const QJsonObject body{{QStringLiteral("chat_id"), chatId}, {QStringLiteral("text"), text}};
-    post(token, QStringLiteral("/sendMessage"), body, m_timeouts.standard, context,
-         [done = std::move(done)](const Outcome&) {
+    call("POST", token, QStringLiteral("/sendMessage"), body, m_timeouts.standard, context,
+         [done = std::move(done)](const HttpOutcome&) {
              if (done)
                  done();
          });
@@ -192,9 +159,9 @@ void TelegramBotApi::sendWelcomeMessage(const QString& token, const QString& cha
 {
     const QJsonObject body{{QStringLiteral("chat_id"), chatId},
                            {QStringLiteral("text"), TelegramTexts::welcomeText()}};
-    post(token, QStringLiteral("/sendMessage"), body, m_timeouts.alert, context,
-         [this, token, chatId, done = std::move(done)](const Outcome& outcome) {
-             if (outcome.transportError || outcome.status != 200)
+    call("POST", token, QStringLiteral("/sendMessage"), body, m_timeouts.alert, context,
+         [this, token, chatId, done = std::move(done)](const HttpOutcome& outcome) {
+             if (!outcome.isOk())
                  printFailure(token, QStringLiteral("Welcome"), outcome);
              else
                  print(token, QStringLiteral("[Telegram] Welcome message sent OK to chatId ") + chatId);
@@ -209,8 +176,8 @@ void TelegramBotApi::answerTelegramCallback(const QString& token, const QString&
     const QJsonObject body{{QStringLiteral("callback_query_id"), callbackId},
                            {QStringLiteral("text"), text},
                            {QStringLiteral("show_alert"), false}};
-    post(token, QStringLiteral("/answerCallbackQuery"), body, m_timeouts.standard, context,
-         [done = std::move(done)](const Outcome&) {
+    call("POST", token, QStringLiteral("/answerCallbackQuery"), body, m_timeouts.standard, context,
+         [done = std::move(done)](const HttpOutcome&) {
              if (done)
                  done();
          });
@@ -219,22 +186,20 @@ void TelegramBotApi::answerTelegramCallback(const QString& token, const QString&
 void TelegramBotApi::getUpdatesAfter(const QString& token, qint64 offset, QObject* context, UpdatesDone done)
 {
     const QString path = QStringLiteral("/getUpdates?offset=%1&timeout=0").arg(offset);
-    get(token, path, m_timeouts.standard, context, [done = std::move(done)](const Outcome& outcome) {
-        if (outcome.transportError)
-            done(std::nullopt);
-        else
-            done(resultList(outcome.body));
-    });
+    call("GET", token, path, std::nullopt, m_timeouts.standard, context,
+         [done = std::move(done)](const HttpOutcome& outcome) {
+             done(outcome.isHttpReply() ? resultList(outcome.body) : std::nullopt);
+         });
 }
 
 void TelegramBotApi::fetchAndSaveChatId(const QString& token, QObject* context, OptionalTextDone done)
 {
     print(token, QStringLiteral("[Telegram] Deleting webhook..."));
     // A webhook makes getUpdates refuse to answer; whether the removal worked shows in the next step.
-    get(token, QStringLiteral("/deleteWebhook"), m_timeouts.standard, context,
-        [this, token, context, done = std::move(done)](const Outcome&) mutable {
-            askForUpdatesAfterWebhookRemoval(token, context, std::move(done));
-        });
+    call("GET", token, QStringLiteral("/deleteWebhook"), std::nullopt, m_timeouts.standard, context,
+         [this, token, context, done = std::move(done)](const HttpOutcome&) mutable {
+             askForUpdatesAfterWebhookRemoval(token, context, std::move(done));
+         });
 }
 
 void TelegramBotApi::askForUpdatesAfterWebhookRemoval(const QString& token, QObject* context,
@@ -242,38 +207,39 @@ void TelegramBotApi::askForUpdatesAfterWebhookRemoval(const QString& token, QObj
 {
     print(token, QStringLiteral("[Telegram] Fetching updates..."));
     // No offset: nothing is confirmed, so the updates stay for the button polling.
-    get(token, QStringLiteral("/getUpdates?limit=10"), m_timeouts.standard, context,
-        [token, done = std::move(done)](const Outcome& outcome) {
-            const auto updates = outcome.transportError ? std::nullopt : resultList(outcome.body);
-            if (!updates) {
-                print(token, QStringLiteral("[Telegram] getUpdates failed or returned unexpected format"));
-                done(std::nullopt);
-                return;
-            }
-            print(token, QStringLiteral("[Telegram] Got %1 updates").arg(updates->size()));
-            const std::optional<QString> chatId = latestChatId(*updates);
-            if (!chatId) {
-                print(token, QStringLiteral("[Telegram] No chat ID found in updates — user needs to send "
-                                            "/start to the bot"));
-                done(std::nullopt);
-                return;
-            }
-            Settings().setTelegramChatId(*chatId);
-            print(token, QStringLiteral("[Telegram] Saved chatId: ") + *chatId);
-            done(chatId);
-        });
+    call("GET", token, QStringLiteral("/getUpdates?limit=10"), std::nullopt, m_timeouts.standard, context,
+         [token, done = std::move(done)](const HttpOutcome& outcome) {
+             const auto updates = outcome.isHttpReply() ? resultList(outcome.body) : std::nullopt;
+             if (!updates) {
+                 print(token, QStringLiteral("[Telegram] getUpdates failed or returned unexpected format"));
+                 done(std::nullopt);
+                 return;
+             }
+             print(token, QStringLiteral("[Telegram] Got %1 updates").arg(updates->size()));
+             const std::optional<QString> chatId = latestChatId(*updates);
+             if (!chatId) {
+                 print(token, QStringLiteral("[Telegram] No chat ID found in updates — user needs to send "
+                                             "/start to the bot"));
+                 done(std::nullopt);
+                 return;
+             }
+             Settings().setTelegramChatId(*chatId);
+             print(token, QStringLiteral("[Telegram] Saved chatId: ") + *chatId);
+             done(chatId);
+         });
 }
 
 void TelegramBotApi::validateTelegramToken(const QString& token, QObject* context, OptionalTextDone done)
 {
-    get(token, QStringLiteral("/getMe"), m_timeouts.standard, context,
-        [done = std::move(done)](const Outcome& outcome) {
-            if (outcome.transportError || outcome.status != 200)
-                return done(std::nullopt);
-            const QJsonDocument document = QJsonDocument::fromJson(outcome.body);
-            const QJsonValue username = document.object()[QLatin1String("result")][QLatin1String("username")];
-            if (!document.isObject() || !username.isString())
-                return done(std::nullopt);
-            done(username.toString());
-        });
+    call("GET", token, QStringLiteral("/getMe"), std::nullopt, m_timeouts.standard, context,
+         [done = std::move(done)](const HttpOutcome& outcome) {
+             if (!outcome.isOk())
+                 return done(std::nullopt);
+             const QJsonDocument document = QJsonDocument::fromJson(outcome.body);
+             const QJsonValue username =
+                 document.object()[QLatin1String("result")][QLatin1String("username")];
+             if (!document.isObject() || !username.isString())
+                 return done(std::nullopt);
+             done(username.toString());
+         });
 }

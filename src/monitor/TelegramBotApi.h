@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/HttpExchange.h"
+
 #include <QByteArray>
 #include <QJsonArray>
 #include <QJsonObject>
@@ -12,7 +14,6 @@
 #include <optional>
 
 class QNetworkAccessManager;
-class QNetworkReply;
 
 // The calls Halvex makes to the Telegram Bot API with the user's bot token. Asynchronous, on the
 // thread that owns the object; callbacks come back there and are dropped once their context object
@@ -26,15 +27,6 @@ public:
     {
         std::chrono::milliseconds alert{10'000};    // alerts and the welcome message
         std::chrono::milliseconds standard{60'000}; // every other call
-    };
-
-    // What came back from one request: either a transport error or an HTTP answer.
-    struct Outcome
-    {
-        bool transportError = false;
-        QString errorString;
-        int status = 0; // 0 for an answer that is not HTTP
-        QByteArray body;
     };
 
     // Where the force-quit button of a first alert points.
@@ -60,7 +52,8 @@ public:
     void setTimeouts(const Timeouts& timeouts) { m_timeouts = timeouts; }
     const Timeouts& timeouts() const { return m_timeouts; }
 
-    // The origin, "/bot", the token unchanged, then the method path ("/sendMessage").
+    // The origin, "/bot", the token unchanged, then the method path ("/sendMessage"). Invalid when the
+    // origin is not an absolute http or https URL.
     QUrl methodUrl(const QString& token, const QString& methodPath) const;
 
     // An alert; with a target it carries one force-quit button. Failures are printed, never returned.
@@ -91,14 +84,10 @@ public:
     static std::optional<QJsonArray> resultList(const QByteArray& body);
 
 private:
-    using OutcomeDone = std::function<void(const Outcome&)>;
-
-    void get(const QString& token, const QString& methodPath, std::chrono::milliseconds timeout,
-             QObject* context, OutcomeDone done);
-    void post(const QString& token, const QString& methodPath, const QJsonObject& body,
-              std::chrono::milliseconds timeout, QObject* context, OutcomeDone done);
-    void watch(QNetworkReply* reply, QObject* context, OutcomeDone done);
-    void printFailure(const QString& token, const QString& lead, const Outcome& outcome) const;
+    void call(const QByteArray& method, const QString& token, const QString& methodPath,
+              std::optional<QJsonObject> body, std::chrono::milliseconds timeout, QObject* context,
+              HttpExchange::Callback done);
+    void printFailure(const QString& token, const QString& lead, const HttpOutcome& outcome) const;
     void askForUpdatesAfterWebhookRemoval(const QString& token, QObject* context, OptionalTextDone done);
 
     QString m_origin;

@@ -1,6 +1,7 @@
 #include "app/Settings.h"
 #include "fakes/FakeBotApi.h"
 #include "monitor/TelegramBotApi.h"
+#include "support/LoopbackPort.h"
 #include "support/TestEnvironment.h"
 
 #include <QJsonDocument>
@@ -52,6 +53,17 @@ private Q_SLOTS:
         qunsetenv("HALVEX_TELEGRAM_API");
         QCOMPARE(TelegramBotApi().methodUrl(token, "/getMe").toString(),
                  QStringLiteral("https://api.telegram.org/bot123456:ABC-def_ghi/getMe"));
+    }
+
+    // An origin that is not an absolute http(s) URL gives no request URL: the alert is dropped silently.
+    void invalidOriginSendsNothing()
+    {
+        CapturedStdout output;
+        TelegramBotApi nowhere(QStringLiteral("api.telegram.org"));
+        QVERIFY(!nowhere.methodUrl(token, "/sendMessage").isValid());
+        nowhere.doSendTelegramMessage(token, chatId, "text");
+        QCOMPARE(nowhere.pendingRequests(), 0);
+        QCOMPARE(output.text(), QString());
     }
 
     void alertWithTargetCarriesOneButtonRow()
@@ -140,7 +152,7 @@ private Q_SLOTS:
     void unreachableServerPrintsTransportError()
     {
         CapturedStdout output;
-        TelegramBotApi closed(QStringLiteral("http://127.0.0.1:1"));
+        TelegramBotApi closed(QStringLiteral("http://127.0.0.1:%1").arg(closedLoopbackPort()));
         closed.doSendTelegramMessage(token, chatId, "text");
         QCOMPARE(output.waitForLineStartingWith("[Telegram] Send ERROR: "),
                  QStringLiteral("[Telegram] Send ERROR: Connection refused"));
