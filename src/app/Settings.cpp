@@ -27,6 +27,12 @@ std::unique_ptr<QSettings> openStore()
 #endif
 }
 
+// A bot token reads "<bot id>:<secret>"; revoking the secret keeps the bot and its update sequence.
+QString botIdOf(const std::optional<QString>& token)
+{
+    return token ? token->section(QLatin1Char(':'), 0, 0) : QString();
+}
+
 } // namespace
 
 Settings::Settings() : m_store(openStore())
@@ -143,6 +149,8 @@ std::optional<QString> Settings::telegramBotToken() const
 }
 void Settings::setTelegramBotToken(const QString& token)
 {
+    if (botIdOf(telegramBotToken()) != botIdOf(token))
+        remove(SettingsKey::telegramLastUpdateId);
     write(SettingsKey::telegramBotToken, token);
 }
 std::optional<QString> Settings::telegramChatId() const
@@ -152,6 +160,16 @@ std::optional<QString> Settings::telegramChatId() const
 void Settings::setTelegramChatId(const QString& chatId)
 {
     write(SettingsKey::telegramChatId, chatId);
+}
+qint64 Settings::telegramLastUpdateId() const
+{
+    bool ok = false;
+    const qint64 updateId = value(SettingsKey::telegramLastUpdateId).toLongLong(&ok);
+    return ok ? updateId : 0;
+}
+void Settings::setTelegramLastUpdateId(qint64 updateId)
+{
+    write(SettingsKey::telegramLastUpdateId, updateId);
 }
 
 QString Settings::backendWorkDir() const

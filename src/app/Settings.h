@@ -18,6 +18,7 @@ inline constexpr char automationProfile[] = "automationProfile";
 inline constexpr char hasOnboarded[] = "hasOnboarded";
 inline constexpr char telegramBotToken[] = "telegramBotToken";
 inline constexpr char telegramChatId[] = "telegramChatId";
+inline constexpr char telegramLastUpdateId[] = "telegramLastUpdateId";
 inline constexpr char backendWorkDir[] = "backendWorkDir";
 inline constexpr char cmdHistory[] = "cmdHistory";
 inline constexpr char protectionEnabled[] = "protectionEnabled";
@@ -52,6 +53,10 @@ public:
     void setTelegramBotToken(const QString& token);
     std::optional<QString> telegramChatId() const;
     void setTelegramChatId(const QString& chatId);
+    // The highest Telegram update already handled, so a restart does not obey a button press twice.
+    // 0 when none. Setting a token of another bot forgets it: update ids belong to one bot.
+    qint64 telegramLastUpdateId() const;
+    void setTelegramLastUpdateId(qint64 updateId);
 
     QString backendWorkDir() const;
 

@@ -5,6 +5,9 @@
 #include "monitor/AlertNotice.h"
 #include "monitor/AlertsFile.h"
 #include "monitor/LogStream.h"
+#include "monitor/TelegramBotApi.h"
+#include "monitor/TelegramCallbackPoller.h"
+#include "monitor/TelegramDigest.h"
 #include "platform/ChildProcess.h"
 #include "platform/Notifier.h"
 #include "platform/Platform.h"
@@ -22,6 +25,7 @@ MonitorEngine::MonitorEngine(bool autoStart, QObject* parent)
 MonitorEngine::MonitorEngine(bool autoStart, std::unique_ptr<Notifier> notifier, Clock clock, QObject* parent)
     : QObject(parent), m_notifier(std::move(notifier)), m_clock(std::move(clock))
 {
+    createTelegramAlerting();
     setSources(createPlatformSources());
     initialise(autoStart);
 }
@@ -43,6 +47,15 @@ void MonitorEngine::initialise(bool autoStart)
     if (autoStart)
         start();
     refreshPermissions();
+}
+
+void MonitorEngine::createTelegramAlerting()
+{
+    m_telegramApi = new TelegramBotApi(this);
+    m_telegramPoller = new TelegramCallbackPoller(
+        *m_telegramApi, [this](const QString& name) { killApp(name); }, this);
+    m_telegramDigest = new TelegramDigest(*m_telegramApi, *m_telegramPoller, m_clock, this);
+    connect(this, &MonitorEngine::accessDetected, m_telegramDigest, &TelegramDigest::queueTelegramAlert);
 }
 
 std::vector<AccessSource*> MonitorEngine::createPlatformSources()
@@ -87,6 +100,7 @@ void MonitorEngine::stop()
     setMonitoring(false);
     for (AccessSource* source : m_sources)
         source->stop();
+    m_telegramPoller->stop();
 }
 
 void MonitorEngine::setAlerts(const QList<SecurityAlert>& alerts)

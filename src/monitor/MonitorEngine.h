@@ -16,6 +16,9 @@
 class AccessSource;
 class AlertsFileWriter;
 class Notifier;
+class TelegramBotApi;
+class TelegramCallbackPoller;
+class TelegramDigest;
 
 // Watches for uses of the camera, the microphone and location services and turns each into a stored
 // alert. Lives on the main thread; its sources report to it there.
@@ -58,6 +61,11 @@ public:
 
     void setSources(std::vector<AccessSource*> sources);
 
+    // Telegram alerting: the digest receives every access, the poller obeys force-quit buttons.
+    TelegramBotApi& telegramApi() { return *m_telegramApi; }
+    TelegramDigest& telegramDigest() { return *m_telegramDigest; }
+    TelegramCallbackPoller& telegramPoller() { return *m_telegramPoller; }
+
 Q_SIGNALS:
     void isMonitoringChanged();
     void alertsChanged();
@@ -70,6 +78,7 @@ Q_SIGNALS:
 private:
     void initialise(bool autoStart);
     void setMonitoring(bool monitoring);
+    void createTelegramAlerting();
     std::vector<AccessSource*> createPlatformSources();
 
     QList<SecurityAlert> m_alerts;
@@ -81,4 +90,7 @@ private:
     std::unique_ptr<Notifier> m_notifier;
     std::unique_ptr<AlertsFileWriter> m_writer;
     Clock m_clock;
+    TelegramBotApi* m_telegramApi = nullptr;
+    TelegramCallbackPoller* m_telegramPoller = nullptr;
+    TelegramDigest* m_telegramDigest = nullptr;
 };

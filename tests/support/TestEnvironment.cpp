@@ -116,3 +116,25 @@ QString CapturedStdout::text() const
     file.open(QIODevice::ReadOnly);
     return QString::fromUtf8(file.readAll());
 }
+
+QStringList CapturedStdout::lines() const
+{
+    return text().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+}
+
+QString CapturedStdout::waitForLineStartingWith(const QString& prefix, int timeoutMs) const
+{
+    QString found;
+    const bool seen = QTest::qWaitFor(
+        [&] {
+            for (const QString& line : lines()) {
+                if (line.startsWith(prefix)) {
+                    found = line;
+                    return true;
+                }
+            }
+            return false;
+        },
+        timeoutMs);
+    return seen ? found : QString();
+}

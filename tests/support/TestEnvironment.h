@@ -58,6 +58,10 @@ public:
     CapturedStdout();
     ~CapturedStdout();
     QString text() const;
+    QStringList lines() const;
+    // Waits (processing events) until a written line starts with `prefix`; returns it, or an empty
+    // string after the timeout.
+    QString waitForLineStartingWith(const QString& prefix, int timeoutMs = 5000) const;
 
 private:
     QTemporaryDir m_dir;
