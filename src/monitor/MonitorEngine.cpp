@@ -171,7 +171,9 @@ void MonitorEngine::persistAlerts()
 void MonitorEngine::killApp(const QString& name)
 {
     // The name is matched literally: "." or "a|b" must not terminate unrelated processes, and an escaped
-    // leading "-" cannot be read as an option.
+    // leading "-" cannot be read as an option. An empty pattern would match every process.
+    if (name.isEmpty())
+        return;
     ChildProcess::launchAndForget(ToolPaths::path(Tool::Pkill),
                                   {QStringLiteral("-i"), QRegularExpression::escape(name)});
 }
