@@ -145,6 +145,12 @@ void AppState::loadTelegramStatus()
     });
 }
 
+void AppState::clearTelegramStatus()
+{
+    if (assign(m_telegramStatus, std::optional<TelegramStatus>()))
+        Q_EMIT telegramStatusChanged();
+}
+
 void AppState::loadAutomations()
 {
     m_client->fetchAutomations(this, [this](const QList<Automation>& automations) {

@@ -71,6 +71,8 @@ public:
     Q_INVOKABLE void loadStats();
     Q_INVOKABLE void loadXMTPStatus();
     Q_INVOKABLE void loadTelegramStatus();
+    // Forgets the Telegram picture at once, as a disconnect does before the backend confirms it.
+    void clearTelegramStatus();
     Q_INVOKABLE void loadAutomations();
     Q_INVOKABLE void loadCustomSkills();
     Q_INVOKABLE void toggleAutomation(const QString& skillId);

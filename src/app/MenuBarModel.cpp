@@ -1,0 +1,302 @@
+#include "app/MenuBarModel.h"
+
+#include "app/AppNotifications.h"
+#include "app/AppState.h"
+#include "app/MenuBarRules.h"
+#include "app/Settings.h"
+#include "app/SystemResources.h"
+#include "model/L10n.h"
+#include "monitor/MonitorEngine.h"
+#include "platform/HttpExchange.h"
+
+#include <QDesktopServices>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QPointer>
+
+namespace {
+
+QColor tintColor(MenuBarRules::Tint tint)
+{
+    switch (tint) {
+    case MenuBarRules::Tint::SafeGreen:
+        return QColor::fromRgbF(0.13f, 0.55f, 0.13f);
+    case MenuBarRules::Tint::Orange:
+        return QColor(0xff, 0x95, 0x00);
+    case MenuBarRules::Tint::Red:
+        return QColor(0xff, 0x3b, 0x30);
+    case MenuBarRules::Tint::Secondary:
+        break;
+    }
+    return QColor::fromRgbF(1, 1, 1, 0.55f);
+}
+
+MenuBarModel::Options withDefaults(MenuBarModel::Options options)
+{
+    if (!options.clock)
+        options.clock = [] { return QDateTime::currentDateTimeUtc(); };
+    if (!options.cleanupSources.freeDisk)
+        options.cleanupSources.freeDisk = SystemResources::freeDiskBytes;
+    if (!options.cleanupSources.availableRam)
+        options.cleanupSources.availableRam = SystemResources::availableRamBytes;
+    return options;
+}
+
+MenuBarModel::Options defaultOptions()
+{
+    MenuBarModel::Options options;
+    options.vendorUrl = qEnvironmentVariable("HALVEX_VENDOR_URL");
+    return options;
+}
+
+} // namespace
+
+MenuBarModel::MenuBarModel(AppState& state, QObject* parent)
+    : MenuBarModel(state, defaultOptions(), parent)
+{
+}
+
+MenuBarModel::MenuBarModel(AppState& state, Options options, QObject* parent)
+    : QObject(parent), m_state(state), m_options(withDefaults(std::move(options))),
+      m_cleanup(
+          [&state](const QString& command, QObject* context, CleanupRun::Reply reply) {
+              state.client().executeCommand(command, context, std::move(reply));
+          },
+          m_options.cleanupSources, m_options.cleanupTiming)
+{
+    m_cleanup.setParent(this);
+    m_automation.setParent(this);
+    m_disconnectRevert.setSingleShot(true);
+    m_disconnectRevert.setInterval(m_options.disconnectRevertMs);
+    connect(&m_disconnectRevert, &QTimer::timeout, this, [this] {
+        m_showDisconnectConfirm = false;
+        Q_EMIT telegramChanged();
+    });
+    connect(&m_state, &AppState::engineAlertsChanged, this, &MenuBarModel::regroup);
+    connect(&m_state, &AppState::telegramStatusChanged, this, &MenuBarModel::telegramChanged);
+    // The level and the whitelist filter the list.
+    connect(&m_automation, &AutomationSettings::changed, this, &MenuBarModel::regroup);
+    regroup();
+}
+
+bool MenuBarModel::protectionEnabled() const
+{
+    return Settings().protectionEnabled();
+}
+
+void MenuBarModel::setProtectionEnabled(bool enabled)
+{
+    if (enabled == protectionEnabled())
+        return;
+    Settings().setProtectionEnabled(enabled);
+    Q_EMIT protectionChanged();
+    applyProtection();
+}
+
+void MenuBarModel::applyProtection()
+{
+    if (protectionEnabled())
+        m_state.engine().start();
+    else
+        m_state.engine().stop();
+}
+
+void MenuBarModel::appeared()
+{
+    checkForUpdates();
+    if (protectionEnabled() && !m_state.engine().isMonitoring())
+        m_state.engine().start();
+}
+
+void MenuBarModel::setCpuReading(std::optional<double> celsius, int thermalState)
+{
+    if (celsius == m_cpuTemp && thermalState == m_thermalState)
+        return;
+    m_cpuTemp = celsius;
+    m_thermalState = thermalState;
+    Q_EMIT cpuChanged();
+}
+
+QString MenuBarModel::cpuReading() const
+{
+    return m_cpuTemp ? MenuBarRules::cpuReading(*m_cpuTemp) : MenuBarRules::thermalLabel(m_thermalState);
+}
+
+QColor MenuBarModel::cpuIconColor() const
+{
+    return tintColor(MenuBarRules::cpuTempIconTint(m_cpuTemp, m_thermalState));
+}
+
+QColor MenuBarModel::thermalDotColor() const
+{
+    return tintColor(MenuBarRules::thermalDotTint(m_thermalState));
+}
+
+void MenuBarModel::regroup()
+{
+    m_groups = groupedAlerts(m_state.engineAlerts(), m_automation.privacyLevel(), m_automation.privacyWhitelist());
+    Q_EMIT groupsChanged();
+}
+
+int MenuBarModel::hiddenCount() const
+{
+    return !m_showAllAlerts && m_groups.size() > collapsedRows ? int(m_groups.size()) - collapsedRows : 0;
+}
+
+QVariantList MenuBarModel::visibleGroups() const
+{
+    const QDateTime now = m_options.clock();
+    const qsizetype shown = m_groups.size() - hiddenCount();
+    QVariantList rows;
+    rows.reserve(shown);
+    for (qsizetype i = 0; i < shown; ++i)
+        rows << rowOf(m_groups[i], now);
+    return rows;
+}
+
+QVariantMap MenuBarModel::rowOf(const GroupedAlert& group, const QDateTime& now) const
+{
+    const L10n::AppInfo info = L10n::friendlyApp(group.app);
+    return {
+        {QStringLiteral("id"), group.id},
+        {QStringLiteral("icon"), MenuBarRules::alertIcon(group.type)},
+        {QStringLiteral("sentence"), MenuBarRules::humanSentence(info.name, group.type)},
+        {QStringLiteral("desc"), info.desc},
+        {QStringLiteral("time"),
+         group.latestDate ? MenuBarRules::relativeTime(*group.latestDate, now) : QString()},
+        {QStringLiteral("times"), group.count >= 2 ? L10n::timesCount(group.count) : QString()},
+        {QStringLiteral("blocked"), m_blockedApps.contains(group.id)},
+        {QStringLiteral("blocking"), m_blockingApp == group.id},
+    };
+}
+
+QString MenuBarModel::accessCountText() const
+{
+    // Every record counts, including those the level or the whitelist keep out of the list.
+    return L10n::accessCount(int(m_state.engineAlerts().size()));
+}
+
+QString MenuBarModel::seeMoreText() const
+{
+    return L10n::seeMore(int(m_groups.size()) - collapsedRows);
+}
+
+void MenuBarModel::setShowAllAlerts(bool show)
+{
+    if (show == m_showAllAlerts)
+        return;
+    m_showAllAlerts = show;
+    Q_EMIT groupsChanged();
+}
+
+void MenuBarModel::block(const QString& groupId)
+{
+    if (m_blockingApp || m_blockedApps.contains(groupId))
+        return;
+    const auto group = std::find_if(m_groups.cbegin(), m_groups.cend(),
+                                    [&groupId](const GroupedAlert& g) { return g.id == groupId; });
+    if (group == m_groups.cend())
+        return;
+    m_blockingApp = groupId;
+    Q_EMIT groupsChanged();
+    const QString command = QStringLiteral("block ") + group->type + u' ' + group->app;
+    m_state.client().executeCommand(command, this, [this, groupId](std::optional<QString>) {
+        m_blockingApp.reset();
+        m_blockedApps.insert(groupId);
+        Q_EMIT groupsChanged();
+    });
+}
+
+void MenuBarModel::clearAlerts()
+{
+    m_state.engine().setAlerts({});
+    m_state.engine().persistAlerts();
+}
+
+void MenuBarModel::freeUpSpace()
+{
+    m_cleanup.run(QStringLiteral("clean-all"));
+}
+
+bool MenuBarModel::isTelegramConnected() const
+{
+    if (m_state.telegramStatus() && m_state.telegramStatus()->configured)
+        return true;
+    return Settings().telegramBotToken().has_value();
+}
+
+void MenuBarModel::requestDisconnect()
+{
+    m_showDisconnectConfirm = true;
+    m_disconnectRevert.start();
+    Q_EMIT telegramChanged();
+}
+
+void MenuBarModel::disconnectTelegram()
+{
+    if (m_isDisconnecting)
+        return;
+    m_isDisconnecting = true;
+    m_showDisconnectConfirm = false;
+    m_disconnectRevert.stop();
+    m_state.clearTelegramStatus();
+    Settings settings;
+    settings.remove(SettingsKey::telegramBotToken);
+    settings.remove(SettingsKey::telegramChatId);
+    Q_EMIT telegramChanged();
+    m_state.client().disconnectTelegram(this, [this](bool ok) {
+        if (ok)
+            m_state.loadTelegramStatus();
+        m_isDisconnecting = false;
+        m_state.loadTelegramStatus();
+        Q_EMIT telegramChanged();
+    });
+}
+
+void MenuBarModel::setUpTelegram()
+{
+    AppNotifications::instance().post(QString::fromLatin1(AppNotifications::showOnboarding));
+}
+
+void MenuBarModel::openDashboard()
+{
+    Q_EMIT dashboardRequested();
+}
+
+void MenuBarModel::openUpdate()
+{
+    if (m_updateURL)
+        QDesktopServices::openUrl(*m_updateURL);
+}
+
+void MenuBarModel::quit()
+{
+    Q_EMIT quitRequested();
+}
+
+QString MenuBarModel::versionText() const
+{
+    return QStringLiteral("v") + MenuBarRules::shortVersion();
+}
+
+void MenuBarModel::checkForUpdates()
+{
+    if (m_options.vendorUrl.isEmpty())
+        return;
+    HttpCall call;
+    call.url = QUrl(m_options.vendorUrl + QStringLiteral("/version.json"));
+    call.timeoutMs = 15000;
+    HttpExchange::send(m_network, call, this, [this](const HttpOutcome& outcome) {
+        if (!outcome.isOk())
+            return;
+        const QJsonObject document = QJsonDocument::fromJson(outcome.body).object();
+        const QString version = document.value(QStringLiteral("version")).toString();
+        const QUrl dmg(document.value(QStringLiteral("dmg")).toString());
+        if (!dmg.isValid() || dmg.isEmpty() || dmg.isRelative())
+            return;
+        if (MenuBarRules::isNewerVersion(version, MenuBarRules::shortVersion()).value_or(false)) {
+            m_updateURL = dmg;
+            Q_EMIT updateChanged();
+        }
+    });
+}
