@@ -17,18 +17,12 @@ struct KnownApp
     const char* symbol;
 };
 constexpr KnownApp knownAppTable[] = {
-    {"zoom", "Zoom", "video.fill"},
-    {"facetime", "FaceTime", "video.circle.fill"},
-    {"teams", "Teams", "person.3.fill"},
-    {"safari", "Safari", "safari.fill"},
-    {"chrome", "Google Chrome", "globe"},
-    {"firefox", "Firefox", "flame.fill"},
-    {"discord", "Discord", "message.fill"},
-    {"slack", "Slack", "number"},
-    {"skype", "Skype", "phone.fill"},
-    {"obs", "OBS Studio", "record.circle"},
-    {"loom", "Loom", "play.circle.fill"},
-    {"photobooth", "Photo Booth", "camera.fill"},
+    {"zoom", "Zoom", "video.fill"},         {"facetime", "FaceTime", "video.circle.fill"},
+    {"teams", "Teams", "person.3.fill"},    {"safari", "Safari", "safari.fill"},
+    {"chrome", "Google Chrome", "globe"},   {"firefox", "Firefox", "flame.fill"},
+    {"discord", "Discord", "message.fill"}, {"slack", "Slack", "number"},
+    {"skype", "Skype", "phone.fill"},       {"obs", "OBS Studio", "record.circle"},
+    {"loom", "Loom", "play.circle.fill"},   {"photobooth", "Photo Booth", "camera.fill"},
 };
 } // namespace
 

@@ -18,10 +18,12 @@ class AutomationSettings : public QObject
     Q_PROPERTY(QVariantList knownApps READ knownApps CONSTANT)
     Q_PROPERTY(bool autoCleanEnabled READ autoCleanEnabled WRITE setAutoCleanEnabled NOTIFY changed)
     Q_PROPERTY(bool autoCleanRAM READ autoCleanRAM WRITE setAutoCleanRAM NOTIFY changed)
-    Q_PROPERTY(double autoCleanRAMThreshold READ autoCleanRAMThreshold WRITE setAutoCleanRAMThreshold NOTIFY changed)
+    Q_PROPERTY(
+        double autoCleanRAMThreshold READ autoCleanRAMThreshold WRITE setAutoCleanRAMThreshold NOTIFY changed)
     Q_PROPERTY(bool autoCleanCache READ autoCleanCache WRITE setAutoCleanCache NOTIFY changed)
     Q_PROPERTY(bool autoCleanTempFiles READ autoCleanTempFiles WRITE setAutoCleanTempFiles NOTIFY changed)
-    Q_PROPERTY(double autoCleanIntervalHours READ autoCleanIntervalHours WRITE setAutoCleanIntervalHours NOTIFY changed)
+    Q_PROPERTY(double autoCleanIntervalHours READ autoCleanIntervalHours WRITE setAutoCleanIntervalHours
+                   NOTIFY changed)
     Q_PROPERTY(QString ramPctText READ ramPctText NOTIFY changed)
     Q_PROPERTY(QString everyNText READ everyNText NOTIFY changed)
 public:

@@ -57,9 +57,8 @@ void CleanupRun::finish(quint64 run, const std::optional<QString>& backendResult
     m_giveUp.stop();
     m_cleanProgress = 1.0;
     Q_EMIT changed();
-    const QString text =
-        MenuBarRules::cleanResultText(m_sources.freeDisk() - m_beforeDisk,
-                                      m_sources.availableRam() - m_beforeRam, backendResult);
+    const QString text = MenuBarRules::cleanResultText(m_sources.freeDisk() - m_beforeDisk,
+                                                       m_sources.availableRam() - m_beforeRam, backendResult);
     QTimer::singleShot(m_timing.settleMs, this, [this, run, text] {
         if (run != m_run)
             return;

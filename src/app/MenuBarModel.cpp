@@ -51,8 +51,7 @@ MenuBarModel::Options defaultOptions()
 
 } // namespace
 
-MenuBarModel::MenuBarModel(AppState& state, QObject* parent)
-    : MenuBarModel(state, defaultOptions(), parent)
+MenuBarModel::MenuBarModel(AppState& state, QObject* parent) : MenuBarModel(state, defaultOptions(), parent)
 {
 }
 
@@ -134,7 +133,8 @@ QColor MenuBarModel::thermalDotColor() const
 
 void MenuBarModel::regroup()
 {
-    m_groups = groupedAlerts(m_state.engineAlerts(), m_automation.privacyLevel(), m_automation.privacyWhitelist());
+    m_groups =
+        groupedAlerts(m_state.engineAlerts(), m_automation.privacyLevel(), m_automation.privacyWhitelist());
     Q_EMIT groupsChanged();
 }
 

@@ -23,7 +23,8 @@ class AppState;
 class MenuBarModel : public QObject
 {
     Q_OBJECT
-    Q_PROPERTY(bool protectionEnabled READ protectionEnabled WRITE setProtectionEnabled NOTIFY protectionChanged)
+    Q_PROPERTY(
+        bool protectionEnabled READ protectionEnabled WRITE setProtectionEnabled NOTIFY protectionChanged)
     Q_PROPERTY(QString cpuReading READ cpuReading NOTIFY cpuChanged)
     Q_PROPERTY(bool hasCpuTemp READ hasCpuTemp NOTIFY cpuChanged)
     Q_PROPERTY(QColor cpuIconColor READ cpuIconColor NOTIFY cpuChanged)

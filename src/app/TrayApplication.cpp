@@ -14,7 +14,7 @@
 
 namespace TrayApplication {
 
-int run(QApplication& application)
+int run(QApplication& application, TrayPanel::Factory panels)
 {
     application.setQuitOnLastWindowClosed(false);
     UnixSignals signals;
@@ -22,8 +22,6 @@ int run(QApplication& application)
 
     AppState state;
     AppDelegate delegate;
-    if (Settings().protectionEnabled())
-        state.engine().start();
 
     std::unique_ptr<QQuickWindow> dashboard;
     auto openDashboard = [&dashboard] {
@@ -34,20 +32,31 @@ int run(QApplication& application)
         dashboard->requestActivate();
     };
 
+    // Monitoring starts when the panel is first shown; the panel, its QML engine and its model are
+    // built only then, so an idle tray session stays small.
+    std::unique_ptr<TrayPanel> panel;
     TrayIcon tray(state);
     tray.menu().addAction(QStringLiteral("Open Dashboard"), &application, openDashboard);
     tray.menu().addSeparator();
     tray.menu().addAction(QStringLiteral("Quit"), &application, &QCoreApplication::quit);
-    QObject::connect(&tray, &TrayIcon::clicked, &tray, [&tray] { tray.menu().popup(QCursor::pos()); });
-    if (QSystemTrayIcon::isSystemTrayAvailable())
+    if (QSystemTrayIcon::isSystemTrayAvailable()) {
+        QObject::connect(&tray, &TrayIcon::clicked, &tray, [&] {
+            if (!panel)
+                panel = panels(state, TrayPanel::Mode::Popup, openDashboard);
+            panel->toggle(QCursor::pos());
+        });
         tray.show();
-    else
-        openDashboard(); // without a tray there is nothing to click: the window stands in for it
+    } else {
+        // Without a tray there is nothing to click: the panel opens as a normal window.
+        panel = panels(state, TrayPanel::Mode::Window, openDashboard);
+        panel->toggle(std::nullopt);
+    }
 
     QObject::connect(&application, &QCoreApplication::aboutToQuit, &delegate,
                      &AppDelegate::applicationWillTerminate);
     delegate.applicationDidFinishLaunching();
     const int status = application.exec();
+    panel.reset();
     state.engine().stop();
     return status;
 }

@@ -1,11 +1,15 @@
 #include "app/BackendCheck.h"
 #include "app/HeadlessMode.h"
 #include "app/TrayApplication.h"
+#include "ui/MenuBarPanel.h"
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QtQml/qqmlextensionplugin.h>
 
 #include <cstring>
+
+Q_IMPORT_QML_PLUGIN(Halvex_UiPlugin)
 
 namespace {
 
@@ -47,5 +51,5 @@ int main(int argc, char** argv)
         return HeadlessMode::run(application);
     }
     QApplication application(argc, argv);
-    return TrayApplication::run(application);
+    return TrayApplication::run(application, &MenuBarPanel::make);
 }

@@ -91,8 +91,8 @@ private Q_SLOTS:
         QTest::newRow("ram above") << qint64(0) << qint64(10'000'001) << none << "+10 Mo RAM";
         QTest::newRow("both") << qint64(2'000'000'000) << qint64(20'000'000) << std::optional<QString>("x")
                               << "+2.0 Go disk · +20 Mo RAM";
-        QTest::newRow("backend text") << qint64(-5) << qint64(-5) << std::optional<QString>("Freed")
-                                      << "Freed";
+        QTest::newRow("backend text")
+            << qint64(-5) << qint64(-5) << std::optional<QString>("Freed") << "Freed";
     }
     void cleanResult()
     {
@@ -116,7 +116,8 @@ private Q_SLOTS:
         QCOMPARE(MenuBarRules::alertIcon("Camera"), QString::fromUtf8("\xE2\x9A\xA0\xEF\xB8\x8F"));
         QCOMPARE(MenuBarRules::alertIcon("network"), QString::fromUtf8("\xF0\x9F\x8C\x90"));
         QVERIFY(MenuBarRules::humanSentence("Zoom", "camera").contains("Zoom"));
-        QVERIFY(MenuBarRules::humanSentence("Zoom", "camera") != MenuBarRules::humanSentence("Zoom", "other"));
+        QVERIFY(MenuBarRules::humanSentence("Zoom", "camera") !=
+                MenuBarRules::humanSentence("Zoom", "other"));
     }
 
     void versions_data()
@@ -124,13 +125,20 @@ private Q_SLOTS:
         QTest::addColumn<QString>("remote");
         QTest::addColumn<QString>("running");
         QTest::addColumn<std::optional<bool>>("newer");
-        QTest::newRow("numeric") << "1.10.0" << "1.9.0" << std::optional<bool>(true);
-        QTest::newRow("older") << "1.9.0" << "1.10.0" << std::optional<bool>(false);
-        QTest::newRow("same") << "1.1.0" << "1.1.0" << std::optional<bool>(false);
-        QTest::newRow("shorter") << "1.1" << "1.1.0" << std::optional<bool>(false);
-        QTest::newRow("longer") << "1.1.0.1" << "1.1.0" << std::optional<bool>(true);
-        QTest::newRow("garbage") << "v2" << "1.1.0" << std::optional<bool>();
-        QTest::newRow("empty") << "" << "1.1.0" << std::optional<bool>();
+        QTest::newRow("numeric") << "1.10.0"
+                                 << "1.9.0" << std::optional<bool>(true);
+        QTest::newRow("older") << "1.9.0"
+                               << "1.10.0" << std::optional<bool>(false);
+        QTest::newRow("same") << "1.1.0"
+                              << "1.1.0" << std::optional<bool>(false);
+        QTest::newRow("shorter") << "1.1"
+                                 << "1.1.0" << std::optional<bool>(false);
+        QTest::newRow("longer") << "1.1.0.1"
+                                << "1.1.0" << std::optional<bool>(true);
+        QTest::newRow("garbage") << "v2"
+                                 << "1.1.0" << std::optional<bool>();
+        QTest::newRow("empty") << ""
+                               << "1.1.0" << std::optional<bool>();
     }
     void versions()
     {
@@ -154,11 +162,21 @@ private Q_SLOTS:
         QTest::addColumn<QString>("before");
         QTest::addColumn<QString>("key");
         QTest::addColumn<QString>("after");
-        QTest::newRow("first") << "" << "zoom" << "zoom";
-        QTest::newRow("sorted") << "zoom" << "chrome" << "chrome,zoom";
-        QTest::newRow("remove") << "chrome,zoom" << "zoom" << "chrome";
-        QTest::newRow("spaces rewritten") << "zoom, slack" << "obs" << "obs,slack,zoom";
-        QTest::newRow("empty pieces") << ",zoom,,\t" << "teams" << "teams,zoom";
+        QTest::newRow("first") << ""
+                               << "zoom"
+                               << "zoom";
+        QTest::newRow("sorted") << "zoom"
+                                << "chrome"
+                                << "chrome,zoom";
+        QTest::newRow("remove") << "chrome,zoom"
+                                << "zoom"
+                                << "chrome";
+        QTest::newRow("spaces rewritten") << "zoom, slack"
+                                          << "obs"
+                                          << "obs,slack,zoom";
+        QTest::newRow("empty pieces") << ",zoom,,\t"
+                                      << "teams"
+                                      << "teams,zoom";
     }
     void whitelistToggle()
     {

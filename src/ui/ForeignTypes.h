@@ -1,0 +1,41 @@
+#pragma once
+
+#include "app/AppState.h"
+#include "app/AutomationSettings.h"
+#include "app/CleanupRun.h"
+#include "app/MenuBarModel.h"
+
+#include <QtQml/qqml.h>
+
+// The application's objects as QML sees them: created in C++ and handed to the views.
+struct AppStateForeign
+{
+    Q_GADGET
+    QML_FOREIGN(AppState)
+    QML_NAMED_ELEMENT(AppState)
+    QML_UNCREATABLE("AppState is created by the application")
+};
+
+struct MenuBarModelForeign
+{
+    Q_GADGET
+    QML_FOREIGN(MenuBarModel)
+    QML_NAMED_ELEMENT(MenuBarModel)
+    QML_UNCREATABLE("MenuBarModel is created by the panel")
+};
+
+struct CleanupRunForeign
+{
+    Q_GADGET
+    QML_FOREIGN(CleanupRun)
+    QML_NAMED_ELEMENT(CleanupRun)
+    QML_UNCREATABLE("CleanupRun belongs to MenuBarModel")
+};
+
+struct AutomationSettingsForeign
+{
+    Q_GADGET
+    QML_FOREIGN(AutomationSettings)
+    QML_NAMED_ELEMENT(AutomationSettings)
+    QML_UNCREATABLE("AutomationSettings belongs to MenuBarModel")
+};

@@ -1,0 +1,201 @@
+#include "app/AppState.h"
+#include "app/MenuBarModel.h"
+#include "app/Settings.h"
+#include "fakes/FakeBackend.h"
+#include "model/L10n.h"
+#include "monitor/MonitorEngine.h"
+#include "support/TestEnvironment.h"
+#include "ui/MenuBarPanel.h"
+
+#include <QQuickItem>
+#include <QQuickView>
+#include <QTest>
+#include <QtQml/qqmlextensionplugin.h>
+
+Q_IMPORT_QML_PLUGIN(Halvex_UiPlugin)
+
+// The panel and its two sheets, loaded offscreen against a real AppState and driven by objectName.
+class MenuBarViewTest : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void init()
+    {
+        m_home = std::make_unique<TemporaryHome>();
+        qputenv("HALVEX_PLATFORM", "linux");
+        m_backend = std::make_unique<FakeBackend>();
+        Settings().setValue(SettingsKey::serverURL, m_backend->baseUrl());
+    }
+
+    void cleanup()
+    {
+        m_panel.reset();
+        m_state.reset();
+        m_backend.reset();
+        qunsetenv("HALVEX_PLATFORM");
+        m_home.reset();
+    }
+
+    void initTestCase() { QCoreApplication::setApplicationVersion("2.3.4"); }
+
+    void emptyPanelIsAllClear()
+    {
+        open();
+        QCOMPARE(text("allClearTitle"), QString::fromUtf8("All clear 😌"));
+        QCOMPARE(text("protectionStatus"), "Your Mac is protected");
+        QCOMPARE(text("version"), "v2.3.4");
+        QTRY_COMPARE(text("telegramState"), "Telegram connected");
+        QVERIFY(m_state->engine().isMonitoring());
+        save("panel-empty");
+
+        click("protectionRow");
+        QCOMPARE(text("protectionStatus"), "Monitoring disabled");
+        QVERIFY(!Settings().protectionEnabled());
+        QTRY_VERIFY(!m_state->engine().isMonitoring());
+        QCOMPARE(text("allClearTitle"), "Monitoring inactive");
+    }
+
+    void sixGroupsCollapseToFiveAndBlock()
+    {
+        Settings().setProtectionEnabled(false);
+        open();
+        const QStringList apps{"zoom.us", "Slack", "Discord", "Safari", "Teams", "OBS"};
+        for (const QString& app : apps)
+            m_state->engine().recordAlert("camera", app, std::nullopt);
+        m_state->engine().recordAlert("network", "curl", std::nullopt); // filtered at level 1, still counted
+        QTRY_COMPARE(m_panel->model()->groupCount(), 6);
+        QCOMPARE(text("accessCount"), L10nCount(7));
+        QCOMPARE(item("activityList")->property("count").toInt(), 5);
+        QVERIFY(item("seeMore")->isVisible());
+        click("seeMore");
+        QCOMPARE(item("activityList")->property("count").toInt(), 6);
+        QCOMPARE(text("seeMoreText"), "Show less");
+        QTest::qWait(50);
+        save("panel-six-groups-expanded");
+
+        click("block_0");
+        QVERIFY(m_panel->model()->blockingApp().has_value());
+        QTRY_COMPARE(m_panel->model()->blockedApps().size(), 1);
+        const auto posts = m_backend->requestsTo("POST", "/api/command");
+        QCOMPARE(posts.size(), 1);
+        QVERIFY(posts.first().body.contains("block camera OBS"));
+
+        click("clearButton");
+        QTRY_COMPARE(m_panel->model()->groupCount(), 0);
+        QVERIFY(m_state->engine().alerts().isEmpty());
+    }
+
+    void cleanupRunningShowsItsStep()
+    {
+        Settings().setProtectionEnabled(false);
+        open();
+        click("freeUpSpace");
+        QVERIFY(m_panel->model()->cleanup()->isRunning());
+        QCOMPARE(text("cleanStepLabel"), "Cleaning the cache…");
+        QTest::qWait(50);
+        save("panel-cleanup-running");
+        QTRY_VERIFY(!m_panel->model()->cleanup()->isRunning());
+        QVERIFY(!text("quickResult").isEmpty());
+    }
+
+    void telegramDisconnectNeedsConfirm()
+    {
+        Settings().setProtectionEnabled(false);
+        open();
+        QTRY_COMPARE(text("telegramState"), "Telegram connected");
+        save("panel-telegram-connected");
+        click("disconnectButton");
+        QCOMPARE(item("disconnectButton")->property("text").toString(), "Confirm");
+        m_backend->telegramStatus["configured"] = false;
+        click("disconnectButton");
+        QTRY_COMPARE(text("telegramState"), "Not connected");
+        QVERIFY(item("setUpTelegram")->isVisible());
+    }
+
+    void sheetsEditTheirSettings()
+    {
+        Settings().setProtectionEnabled(false);
+        open();
+        QCOMPARE(item("privacyAutoButton")->property("text").toString(), "Automate");
+        click("privacyAutoButton");
+        QVERIFY(item("privacyAutoSheet")->isVisible());
+        click("app_zoom");
+        click("app_chrome");
+        click("level_2");
+        QCOMPARE(Settings().privacyWhitelist(), "chrome,zoom");
+        QCOMPARE(Settings().privacyLevel(), 2);
+        QTest::qWait(50);
+        save("sheet-privacy");
+        click("privacyDone");
+        QCOMPARE(item("privacyAutoButton")->property("text").toString(), "Auto-Block: ON");
+
+        click("autoCleanButton");
+        QVERIFY(item("autoCleanSheet")->isVisible());
+        QCOMPARE(text("everyN"), L10n::everyN(24));
+        click("enableSwitch");
+        QVERIFY(Settings().autoCleanEnabled());
+        QTest::qWait(50);
+        save("sheet-autoclean");
+        click("cleanDone");
+        QCOMPARE(item("autoCleanButton")->property("text").toString(), "Auto-Clean: ON");
+    }
+
+private:
+    static QString L10nCount(int n) { return L10n::accessCount(n); }
+
+    void open()
+    {
+        m_state = std::make_unique<AppState>();
+        m_panel = std::make_unique<MenuBarPanel>(*m_state, TrayPanel::Mode::Window);
+        m_panel->toggle(std::nullopt);
+        QVERIFY(QTest::qWaitForWindowExposed(m_panel->view()));
+        QVERIFY(m_panel->view()->rootObject());
+    }
+
+    QQuickItem* item(const char* name)
+    {
+        QQuickItem* found =
+            find(qobject_cast<QQuickItem*>(m_panel->view()->rootObject()), QString::fromLatin1(name));
+        if (!found)
+            qFatal("no item %s", name);
+        return found;
+    }
+
+    // List delegates hang in the item tree, not the object tree: the search follows child items.
+    static QQuickItem* find(QQuickItem* from, const QString& name)
+    {
+        if (from->objectName() == name)
+            return from;
+        for (QQuickItem* child : from->childItems()) {
+            if (QQuickItem* found = find(child, name))
+                return found;
+        }
+        return nullptr;
+    }
+
+    QString text(const char* name) { return item(name)->property("text").toString(); }
+
+    void click(const char* name)
+    {
+        QQuickItem* target = item(name);
+        QVERIFY2(target->isVisible(), name);
+        const QPointF centre = target->mapToScene(QPointF(target->width() / 2, target->height() / 2));
+        QTest::mouseClick(m_panel->view(), Qt::LeftButton, {}, centre.toPoint());
+    }
+
+    void save(const QString& name)
+    {
+        const QImage image = m_panel->view()->grabWindow();
+        QVERIFY(!image.isNull());
+        QDir().mkpath(QStringLiteral(HALVEX_BINARY_DIR "/ui-shots"));
+        QVERIFY(image.save(QStringLiteral(HALVEX_BINARY_DIR "/ui-shots/") + name + ".png"));
+    }
+
+    std::unique_ptr<TemporaryHome> m_home;
+    std::unique_ptr<FakeBackend> m_backend;
+    std::unique_ptr<AppState> m_state;
+    std::unique_ptr<MenuBarPanel> m_panel;
+};
+
+QTEST_MAIN(MenuBarViewTest)
+#include "tst_menubarview.moc"
