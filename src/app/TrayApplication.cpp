@@ -52,11 +52,12 @@ int run(QApplication& application, TrayPanel::Factory panels)
         panel->toggle(std::nullopt);
     }
 
+    // The panel's window goes while the event loop still runs, so the scene graph can release its textures.
+    QObject::connect(&application, &QCoreApplication::aboutToQuit, &tray, [&panel] { panel.reset(); });
     QObject::connect(&application, &QCoreApplication::aboutToQuit, &delegate,
                      &AppDelegate::applicationWillTerminate);
     delegate.applicationDidFinishLaunching();
     const int status = application.exec();
-    panel.reset();
     state.engine().stop();
     return status;
 }
