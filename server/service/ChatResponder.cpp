@@ -68,7 +68,7 @@ ChatResponder::ChatResponder(CommandRunner& commands, CustomSkillStore& customSk
 {
 }
 
-QList<ChatResponder::Entry> ChatResponder::entries() const
+QList<ChatResponder::Entry> ChatResponder::builtinEntries()
 {
     QList<Entry> all;
     QSet<QString> seen;
@@ -78,6 +78,12 @@ QList<ChatResponder::Entry> ChatResponder::entries() const
         seen.insert(skill.id);
         all.append({skill.id, skill.emoji, skill.name, ChatKeywords::forSkill(skill.id)});
     }
+    return all;
+}
+
+QList<ChatResponder::Entry> ChatResponder::entries() const
+{
+    QList<Entry> all = builtinEntries();
     for (const CustomSkill& skill : m_customSkills.all())
         all.append({skill.id, skill.emoji, skill.name, {}});
     return all;

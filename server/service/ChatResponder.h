@@ -40,6 +40,7 @@ public:
 
     // The built-in skills (one entry per id, catalogue order) followed by the script skills.
     QList<Entry> entries() const;
+    static QList<Entry> builtinEntries();
     static Intent interpret(const QString& message, const QList<Entry>& entries);
     static QString helpText(const QList<Entry>& entries);
     static QString introduction();

@@ -1,5 +1,6 @@
 #include "support/HalvexdProcess.h"
 
+#include <QDir>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTest>
@@ -9,6 +10,9 @@ HalvexdProcess::HalvexdProcess(const QString& home, const QString& workDir)
 {
     m_environment.insert(QStringLiteral("HOME"), home);
     m_environment.remove(QStringLiteral("XDG_CONFIG_HOME"));
+    // Cleanup skills sweep the temporary directory: a private one keeps the machine's own out of reach.
+    QDir().mkpath(home + QStringLiteral("/tmp"));
+    m_environment.insert(QStringLiteral("TMPDIR"), home + QStringLiteral("/tmp"));
     m_process.setProcessChannelMode(QProcess::MergedChannels);
 }
 
