@@ -1,19 +1,10 @@
 #include "api/ApiRoutes.h"
+#include "api/EventAnswers.h"
 #include "http/Router.h"
-#include "storage/EventStore.h"
+
+#include <memory>
 
 namespace ApiRoutes {
-namespace {
-
-constexpr int alertsListed = 500;
-
-qint64 startOfLocalDay(const QDateTime& now)
-{
-    const QDateTime local = now.toLocalTime();
-    return QDateTime(local.date(), QTime(0, 0)).toMSecsSinceEpoch();
-}
-
-} // namespace
 
 void addStatusRoutes(Router& router, ApiContext& context)
 {
@@ -24,15 +15,13 @@ void addStatusRoutes(Router& router, ApiContext& context)
                                            {QStringLiteral("service"), QStringLiteral("halvexd")},
                                            {QStringLiteral("version"), QStringLiteral(HALVEX_VERSION)}}));
     });
+    auto answers = std::make_shared<EventAnswers>(context.events);
     router.add(
-        "GET", QStringLiteral("/api/alerts"), [&context](const HttpRequest&, const HttpResponder& responder) {
-            responder.send(HttpResponse::json(SecurityAlerts::toJson(context.events.newest(alertsListed))));
-        });
+        "GET", QStringLiteral("/api/alerts"),
+        [answers](const HttpRequest&, const HttpResponder& responder) { responder.send(answers->alerts()); });
     router.add("GET", QStringLiteral("/api/stats"),
-               [&context](const HttpRequest&, const HttpResponder& responder) {
-                   const QDateTime now = context.clock();
-                   responder.send(HttpResponse::json(
-                       context.events.stats(now.toMSecsSinceEpoch(), startOfLocalDay(now)).toJson()));
+               [answers, &context](const HttpRequest&, const HttpResponder& responder) {
+                   responder.send(answers->stats(context.clock()));
                });
     // No XMTP agent runs beside this backend.
     router.add("GET", QStringLiteral("/api/xmtp-address"),

@@ -108,6 +108,8 @@ void HttpConnection::answer(quint64 serial, const HttpResponse& response)
     if (!keepAlive) {
         m_state = State::Closed;
         m_socket->disconnectFromHost();
+        // A client that does not read its answer cannot hold the connection open either.
+        m_deadline.start(m_limits.requestDeadlineMs);
         return;
     }
     m_state = State::ReadingHead;

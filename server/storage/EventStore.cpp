@@ -41,17 +41,29 @@ bool EventStore::add(const QString& type, const QString& app, const std::optiona
     // A null QString binds as SQL NULL; the column holds an empty text instead.
     query.addBindValue(path.isNull() ? QString(QLatin1String("")) : path);
     query.addBindValue(details ? QVariant(*details) : QVariant(QMetaType(QMetaType::QString)));
-    return query.exec();
+    if (!query.exec())
+        return false;
+    ++m_revision;
+    return true;
+}
+
+QSqlQuery& EventStore::prepared(std::optional<QSqlQuery>& slot, const QString& statement) const
+{
+    if (!slot) {
+        slot.emplace(m_db);
+        slot->setForwardOnly(true);
+        slot->prepare(statement);
+    }
+    return *slot;
 }
 
 QList<SecurityAlert> EventStore::newest(int limit) const
 {
-    QSqlQuery query(m_db);
-    query.setForwardOnly(true);
-    query.prepare(QStringLiteral("SELECT ts_ms, type, app, path, details FROM events "
-                                 "ORDER BY ts_ms DESC, id DESC LIMIT ?"));
+    QSqlQuery& query = prepared(m_newest, QStringLiteral("SELECT ts_ms, type, app, path, details FROM events "
+                                                         "ORDER BY ts_ms DESC, id DESC LIMIT ?"));
     query.addBindValue(limit);
     QList<SecurityAlert> alerts;
+    alerts.reserve(limit);
     if (!query.exec())
         return alerts;
     while (query.next()) {
@@ -69,37 +81,39 @@ QList<SecurityAlert> EventStore::newest(int limit) const
 qint64 EventStore::countSince(qint64 startMs) const
 {
     const qint64 firstWholeHour = (startMs + hourMs - 1) / hourMs;
-    QSqlQuery partial(m_db);
-    partial.setForwardOnly(true);
-    partial.prepare(QStringLiteral("SELECT COUNT(*) FROM events WHERE ts_ms >= ? AND ts_ms < ?"));
+    QSqlQuery& partial =
+        prepared(m_partialHour, QStringLiteral("SELECT COUNT(*) FROM events WHERE ts_ms >= ? AND ts_ms < ?"));
     partial.addBindValue(startMs);
     partial.addBindValue(firstWholeHour * hourMs);
-    QSqlQuery whole(m_db);
-    whole.setForwardOnly(true);
-    whole.prepare(QStringLiteral("SELECT COALESCE(SUM(count), 0) FROM event_counts_by_hour WHERE hour >= ?"));
+    QSqlQuery& whole =
+        prepared(m_wholeHours,
+                 QStringLiteral("SELECT COALESCE(SUM(count), 0) FROM event_counts_by_hour WHERE hour >= ?"));
     whole.addBindValue(firstWholeHour);
-    if (!partial.exec() || !partial.next() || !whole.exec() || !whole.next())
-        return 0;
-    return partial.value(0).toLongLong() + whole.value(0).toLongLong();
+    qint64 count = 0;
+    if (partial.exec() && partial.next() && whole.exec() && whole.next())
+        count = partial.value(0).toLongLong() + whole.value(0).toLongLong();
+    partial.finish();
+    whole.finish();
+    return count;
 }
 
-QMap<QString, qint64> EventStore::countsOf(const QString& table, const QString& keyColumn) const
+QMap<QString, qint64> EventStore::countsOf(QSqlQuery& query) const
 {
-    QSqlQuery query(m_db);
-    query.setForwardOnly(true);
     QMap<QString, qint64> counts;
-    if (!query.exec(QStringLiteral("SELECT %1, count FROM %2").arg(keyColumn, table)))
+    if (!query.exec())
         return counts;
     while (query.next())
         counts.insert(query.value(0).toString(), query.value(1).toLongLong());
+    query.finish();
     return counts;
 }
 
 EventStats EventStore::stats(qint64 nowMs, qint64 dayStartMs) const
 {
     EventStats stats;
-    stats.byType = countsOf(QStringLiteral("event_counts_by_type"), QStringLiteral("type"));
-    stats.byApp = countsOf(QStringLiteral("event_counts_by_app"), QStringLiteral("app"));
+    stats.byType =
+        countsOf(prepared(m_byType, QStringLiteral("SELECT type, count FROM event_counts_by_type")));
+    stats.byApp = countsOf(prepared(m_byApp, QStringLiteral("SELECT app, count FROM event_counts_by_app")));
     for (qint64 count : std::as_const(stats.byType))
         stats.total += count;
     stats.today = countSince(dayStartMs);
@@ -107,10 +121,25 @@ EventStats EventStore::stats(qint64 nowMs, qint64 dayStartMs) const
     return stats;
 }
 
+std::optional<qint64> EventStore::oldestSince(qint64 startMs) const
+{
+    QSqlQuery& query = prepared(m_oldest, QStringLiteral("SELECT MIN(ts_ms) FROM events WHERE ts_ms >= ?"));
+    query.addBindValue(startMs);
+    std::optional<qint64> oldest;
+    if (query.exec() && query.next() && !query.value(0).isNull())
+        oldest = query.value(0).toLongLong();
+    query.finish();
+    return oldest;
+}
+
 int EventStore::removeOlderThan(qint64 cutoffMs)
 {
     QSqlQuery query(m_db);
     query.prepare(QStringLiteral("DELETE FROM events WHERE ts_ms < ?"));
     query.addBindValue(cutoffMs);
-    return query.exec() ? query.numRowsAffected() : -1;
+    if (!query.exec())
+        return -1;
+    if (query.numRowsAffected() > 0)
+        ++m_revision;
+    return query.numRowsAffected();
 }

@@ -1,3 +1,4 @@
+#include "api/EventAnswers.h"
 #include "storage/AutomationStore.h"
 #include "storage/ConfigStore.h"
 #include "storage/CustomSkillStore.h"
@@ -5,6 +6,8 @@
 #include "storage/EventStore.h"
 
 #include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
@@ -108,11 +111,42 @@ private Q_SLOTS:
         QCOMPARE(json.value(QStringLiteral("byApp")).toObject().value(QStringLiteral("Zoom")).toInt(), 3);
         QCOMPARE(json.value(QStringLiteral("last24h")).toInt(), 6);
 
+        const quint64 revision = events.revision();
         QCOMPARE(events.removeOlderThan(now - 24 * hourMs), 1);
+        QVERIFY(events.revision() != revision);
+        const quint64 pruned1 = events.revision();
+        QCOMPARE(events.removeOlderThan(now - 24 * hourMs), 0);
+        QCOMPARE(events.revision(), pruned1); // nothing removed, nothing changed
         const EventStats pruned = events.stats(now, dayStart);
         QCOMPARE(pruned.total, 6);
         QCOMPARE(pruned.byType.value(QStringLiteral("camera")), 4);
         QCOMPARE(pruned.last24h, 6);
+    }
+
+    // Kept answers stay exact: the counters follow the clock across the 24-hour window and midnight.
+    void keptAnswersFollowTimeAndChanges()
+    {
+        auto database = Database::open(path(), nullptr);
+        EventStore events(database->connection());
+        EventAnswers answers(events);
+        const QDateTime now(QDate(2025, 3, 12), QTime(15, 0));
+        const qint64 nowMs = now.toMSecsSinceEpoch();
+        QVERIFY(events.add(QStringLiteral("camera"), QStringLiteral("A"), std::nullopt, nowMs - 23 * hourMs));
+        QVERIFY(events.add(QStringLiteral("camera"), QStringLiteral("B"), std::nullopt, nowMs - hourMs));
+        auto counters = [&](const QDateTime& at) {
+            return QJsonDocument::fromJson(answers.stats(at).body).object();
+        };
+        QCOMPARE(counters(now).value(QStringLiteral("last24h")).toInt(), 2);
+        QCOMPARE(counters(now).value(QStringLiteral("today")).toInt(), 1);
+        QCOMPARE(counters(now.addMSecs(hourMs)).value(QStringLiteral("last24h")).toInt(), 2);
+        QCOMPARE(counters(now.addMSecs(hourMs + 1)).value(QStringLiteral("last24h")).toInt(), 1);
+        QCOMPARE(counters(QDateTime(QDate(2025, 3, 13), QTime(0, 0))).value(QStringLiteral("today")).toInt(),
+                 0);
+
+        QCOMPARE(QJsonDocument::fromJson(answers.alerts().body).array().size(), 2);
+        QVERIFY(events.add(QStringLiteral("microphone"), QStringLiteral("C"), std::nullopt, nowMs));
+        QCOMPARE(QJsonDocument::fromJson(answers.alerts().body).array().size(), 3);
+        QCOMPARE(counters(now).value(QStringLiteral("total")).toInt(), 3);
     }
 
     void automationsAreOnePerSkill()

@@ -2,7 +2,9 @@
 #include "automation/AutomationScheduler.h"
 #include "backend/HalvexClient.h"
 #include "fakes/FakeBotApi.h"
+#include "model/Timestamp.h"
 #include "service/BackendService.h"
+#include "service/EventRecorder.h"
 #include "support/Awaited.h"
 #include "support/TestEnvironment.h"
 
@@ -25,9 +27,9 @@ template <typename T, typename Call> T await(Call call)
 
 } // namespace
 
-// The scheduler inside a whole backend, with a clock of the test's own: automations run at their
-// aligned times and their results go to the linked Telegram chat.
-class AutomationSchedulerTest : public QObject
+// A whole backend in the test's process, with a clock of the test's own: automations run at their
+// aligned times and their results go to the linked Telegram chat; recorded accesses reach the API.
+class BackendServiceTest : public QObject
 {
     Q_OBJECT
 private:
@@ -133,6 +135,30 @@ private Q_SLOTS:
         QVERIFY(automationTexts().isEmpty());
     }
 
+    // The alerts answer is kept between changes; a new access shows at once.
+    void recordedAccessesReachTheApi()
+    {
+        setClock(QDateTime(QDate(2025, 3, 12), QTime(9, 15, 42, 517)));
+        QVERIFY(await<QList<SecurityAlert>>([&](auto c, auto d) { m_client->fetchAlerts(c, d); }).isEmpty());
+        m_service->events().record(QStringLiteral("Camera"), QStringLiteral("cheese"),
+                                   QStringLiteral("/dev/video0"));
+        const auto alerts = await<QList<SecurityAlert>>([&](auto c, auto d) { m_client->fetchAlerts(c, d); });
+        QCOMPARE(alerts.size(), 1);
+        QCOMPARE(alerts[0].type, QStringLiteral("camera"));
+        QCOMPARE(alerts[0].app, QStringLiteral("cheese"));
+        QCOMPARE(alerts[0].details, std::optional<QString>(QStringLiteral("/dev/video0")));
+        // The test's clock runs on from 09:15:42.517 local time.
+        const std::optional<QDateTime> stamped = Timestamp::parse(alerts[0].timestamp);
+        QVERIFY(stamped);
+        const qint64 after = QDateTime(QDate(2025, 3, 12), QTime(9, 15, 42, 517)).msecsTo(*stamped);
+        QVERIFY(after >= 0 && after < 5000);
+        const auto stats =
+            await<std::optional<DashboardStats>>([&](auto c, auto d) { m_client->fetchStats(c, d); });
+        QVERIFY(stats);
+        QCOMPARE(stats->today, 1);
+        QCOMPARE(stats->byApp.value(QStringLiteral("cheese")), 1);
+    }
+
     void withoutLinkedChatNothingIsSent()
     {
         const QDate today = QDate::currentDate();
@@ -147,5 +173,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(AutomationSchedulerTest)
-#include "tst_automationscheduler.moc"
+QTEST_GUILESS_MAIN(BackendServiceTest)
+#include "tst_backendservice.moc"
