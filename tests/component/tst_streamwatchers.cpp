@@ -101,6 +101,23 @@ QByteArray sourceOutput(int index, bool corked, const char* binary)
         .toUtf8();
 }
 
+// A PipeWire watcher started on a fake pw-dump that prints what the test appends to its stream.
+struct FakePipeWire
+{
+    FakePipeWire()
+    {
+        pwDump.setScriptBody(stream.followCommand());
+        watcher.start();
+    }
+
+    FakeStreamFile stream;
+    FakeTool pwDump{QStringLiteral("HALVEX_TOOL_PW_DUMP")};
+    PipeWireStreamWatcher watcher{5s};
+    QSignalSpy accesses{&watcher, &AccessSource::accessDetected};
+    QSignalSpy applied{&watcher, &PipeWireStreamWatcher::documentApplied};
+    QSignalSpy unavailable{&watcher, &DeviceWatcherPart::unavailable};
+};
+
 } // namespace
 
 class StreamWatchersTest : public QObject
@@ -109,14 +126,8 @@ class StreamWatchersTest : public QObject
 private Q_SLOTS:
     void pipeWireReportsEachCaptureOnce()
     {
-        FakeStreamFile stream;
-        FakeTool pwDump(QStringLiteral("HALVEX_TOOL_PW_DUMP"));
-        pwDump.setScriptBody(stream.followCommand());
-        PipeWireStreamWatcher watcher(5s);
-        QSignalSpy accesses(&watcher, &AccessSource::accessDetected);
-        QSignalSpy applied(&watcher, &PipeWireStreamWatcher::documentApplied);
-        QSignalSpy unavailable(&watcher, &DeviceWatcherPart::unavailable);
-        watcher.start();
+        FakePipeWire pipeWire;
+        auto& [stream, pwDump, watcher, accesses, applied, unavailable] = pipeWire;
 
         stream.append(document({microphone(40, "running", "arecord"), microphone(41, "idle", "parecord"),
                                 streamNode(42, "running", "Stream/Output/Audio", "mpv")}));
@@ -147,13 +158,8 @@ private Q_SLOTS:
 
     void pipeWireSurvivesCutAndInvalidDocuments()
     {
-        FakeStreamFile stream;
-        FakeTool pwDump(QStringLiteral("HALVEX_TOOL_PW_DUMP"));
-        pwDump.setScriptBody(stream.followCommand());
-        PipeWireStreamWatcher watcher(5s);
-        QSignalSpy accesses(&watcher, &AccessSource::accessDetected);
-        QSignalSpy applied(&watcher, &PipeWireStreamWatcher::documentApplied);
-        watcher.start();
+        FakePipeWire pipeWire;
+        auto& [stream, pwDump, watcher, accesses, applied, unavailable] = pipeWire;
         stream.append("[\n  {\n    \"id\": 40,\n    \"type\": \"PipeWire:Interface:Node\",\n"); // cut
         stream.append("[\n  {\"id\": 50, \"info\": {\"state\": \"running\",, }}\n]\n"); // invalid JSON
         stream.append("\x01\x02 binary noise \xff\n");
@@ -161,36 +167,6 @@ private Q_SLOTS:
         QVERIFY(accesses.wait());
         QCOMPARE(applied.count(), 1);
         QCOMPARE(accessesOf(accesses), QStringList{"microphone:obs"});
-    }
-
-    void pipeWireAbsence_data()
-    {
-        QTest::addColumn<QString>("script"); // empty: no such tool
-        QTest::addColumn<QString>("reason");
-        QTest::newRow("missing") << QString() << "pw-dump: ";
-        QTest::newRow("cannot connect") << "echo \"can't connect: Host is down\" >&2\nexit 255\n"
-                                        << "pw-dump ended without a first answer";
-        QTest::newRow("hangs") << "exec sleep 30\n"
-                               << "pw-dump gave no answer within 300 ms";
-    }
-
-    void pipeWireAbsence()
-    {
-        QFETCH(QString, script);
-        QFETCH(QString, reason);
-        FakeTool pwDump(QStringLiteral("HALVEX_TOOL_PW_DUMP"));
-        pwDump.setScriptBody(script);
-        QTemporaryDir empty;
-        if (script.isEmpty())
-            qputenv("HALVEX_TOOL_PW_DUMP", (empty.path() + QStringLiteral("/pw-dump")).toUtf8());
-        PipeWireStreamWatcher watcher(300ms);
-        QSignalSpy unavailable(&watcher, &DeviceWatcherPart::unavailable);
-        watcher.start();
-        QVERIFY(unavailable.wait());
-        QVERIFY2(unavailable.first().first().toString().startsWith(reason),
-                 qPrintable(unavailable.first().first().toString()));
-        QTest::qWait(100);
-        QCOMPARE(unavailable.count(), 1);
     }
 
     void pipeWireRestartsAfterItWorked()
@@ -274,34 +250,52 @@ private Q_SLOTS:
         QCOMPARE(unavailable.count(), 0);
     }
 
-    void pulseAudioAbsence_data()
+    void toolAbsence_data()
     {
+        QTest::addColumn<QString>("variable");
         QTest::addColumn<QString>("script"); // empty: no such tool
         QTest::addColumn<QString>("reason");
-        QTest::newRow("missing") << QString() << "pactl: ";
-        QTest::newRow("no server") << "echo 'Connection failure: Connection refused' >&2\nexit 1\n"
-                                   << "pactl exited with status 1";
-        QTest::newRow("listing hangs") << "exec sleep 30\n"
-                                       << "pactl gave no answer in time";
+        const QString pwDump = QStringLiteral("HALVEX_TOOL_PW_DUMP");
+        const QString pactl = QStringLiteral("HALVEX_TOOL_PACTL");
+        QTest::newRow("pw-dump missing") << pwDump << QString() << "pw-dump: ";
+        QTest::newRow("pw-dump cannot connect")
+            << pwDump << "echo \"can't connect: Host is down\" >&2\nexit 255\n"
+            << "pw-dump ended without a first answer";
+        QTest::newRow("pw-dump hangs") << pwDump << "exec sleep 30\n"
+                                       << "pw-dump gave no answer within 300 ms";
+        QTest::newRow("pactl missing") << pactl << QString() << "pactl: ";
+        QTest::newRow("no PulseAudio server")
+            << pactl << "echo 'Connection failure: Connection refused' >&2\nexit 1\n"
+            << "pactl exited with status 1";
+        QTest::newRow("pactl listing hangs") << pactl << "exec sleep 30\n"
+                                             << "pactl gave no answer in time";
     }
 
-    void pulseAudioAbsence()
+    void toolAbsence()
     {
+        QFETCH(QString, variable);
         QFETCH(QString, script);
         QFETCH(QString, reason);
-        FakeTool pactl(QStringLiteral("HALVEX_TOOL_PACTL"));
-        pactl.setScriptBody(script);
+        FakeTool tool(variable);
+        tool.setScriptBody(script);
         QTemporaryDir empty;
         if (script.isEmpty())
-            qputenv("HALVEX_TOOL_PACTL", (empty.path() + QStringLiteral("/pactl")).toUtf8());
-        PulseAudioStreamWatcher watcher(300ms);
-        QSignalSpy unavailable(&watcher, &DeviceWatcherPart::unavailable);
-        watcher.start();
+            qputenv(variable.toLatin1().constData(),
+                    (empty.path() + QStringLiteral("/missing-tool")).toUtf8());
+        std::unique_ptr<DeviceWatcherPart> watcher;
+        if (variable.contains(u"PW_DUMP"))
+            watcher = std::make_unique<PipeWireStreamWatcher>(300ms);
+        else
+            watcher = std::make_unique<PulseAudioStreamWatcher>(300ms);
+        QSignalSpy unavailable(watcher.get(), &DeviceWatcherPart::unavailable);
+        QSignalSpy accesses(watcher.get(), &AccessSource::accessDetected);
+        watcher->start();
         QVERIFY(unavailable.wait());
         QVERIFY2(unavailable.first().first().toString().startsWith(reason),
                  qPrintable(unavailable.first().first().toString()));
         QTest::qWait(100);
         QCOMPARE(unavailable.count(), 1);
+        QCOMPARE(accesses.count(), 0);
     }
 };
 

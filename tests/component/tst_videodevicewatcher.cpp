@@ -49,6 +49,21 @@ bool settled(const VideoDeviceWatcher& watcher)
     return QTest::qWaitFor([&] { return !watcher.isBusy(); });
 }
 
+// A fake tree with one node, video0, and a watcher on it.
+struct WatchedTree
+{
+    bool startAndSettle()
+    {
+        watcher.start();
+        return settled(watcher);
+    }
+
+    FakeProcTree tree;
+    QString video0 = tree.addNode(QStringLiteral("video0"));
+    VideoDeviceWatcher watcher{optionsFor(tree)};
+    QSignalSpy accesses{&watcher, &AccessSource::accessDetected};
+};
+
 } // namespace
 
 class VideoDeviceWatcherTest : public QObject
@@ -57,12 +72,9 @@ class VideoDeviceWatcherTest : public QObject
 private Q_SLOTS:
     void reportsTheProcessThatOpensACamera()
     {
-        FakeProcTree tree;
-        const QString video0 = tree.addNode(QStringLiteral("video0"));
-        VideoDeviceWatcher watcher(optionsFor(tree));
-        QSignalSpy accesses(&watcher, &AccessSource::accessDetected);
-        watcher.start();
-        QVERIFY(settled(watcher));
+        WatchedTree fixture;
+        auto& [tree, video0, watcher, accesses] = fixture;
+        QVERIFY(fixture.startAndSettle());
         QCOMPARE(watcher.watchedNodes(), QStringList{video0});
         QCOMPARE(accesses.count(), 0);
 
@@ -79,12 +91,9 @@ private Q_SLOTS:
 
     void oneAlertPerApplicationUntilItReleases()
     {
-        FakeProcTree tree;
-        const QString video0 = tree.addNode(QStringLiteral("video0"));
-        VideoDeviceWatcher watcher(optionsFor(tree));
-        QSignalSpy accesses(&watcher, &AccessSource::accessDetected);
-        watcher.start();
-        QVERIFY(settled(watcher));
+        WatchedTree fixture;
+        auto& [tree, video0, watcher, accesses] = fixture;
+        QVERIFY(fixture.startAndSettle());
 
         tree.addProcess(10, QStringLiteral("zoom"), QString(), {video0});
         tree.addProcess(11, QStringLiteral("zoom"), QString(), {video0});
@@ -116,13 +125,10 @@ private Q_SLOTS:
 
     void everyApplicationIsReported()
     {
-        FakeProcTree tree;
-        const QString video0 = tree.addNode(QStringLiteral("video0"));
+        WatchedTree fixture;
+        auto& [tree, video0, watcher, accesses] = fixture;
         const QString video2 = tree.addNode(QStringLiteral("video2"));
-        VideoDeviceWatcher watcher(optionsFor(tree));
-        QSignalSpy accesses(&watcher, &AccessSource::accessDetected);
-        watcher.start();
-        QVERIFY(settled(watcher));
+        QVERIFY(fixture.startAndSettle());
         tree.addProcess(20, QStringLiteral("obs"), QString(), {video0});
         tree.addProcess(21, QStringLiteral("spy"), QString(), {video2});
         touchNode(video2);
@@ -201,12 +207,10 @@ private Q_SLOTS:
 
     void nothingRunsWhileNoDeviceIsTouched()
     {
-        FakeProcTree tree;
-        const QString video0 = tree.addNode(QStringLiteral("video0"));
+        WatchedTree fixture;
+        auto& [tree, video0, watcher, accesses] = fixture;
         tree.addProcess(60, QStringLiteral("app"), QString(), {"/dev/null"});
-        VideoDeviceWatcher watcher(optionsFor(tree));
-        watcher.start();
-        QVERIFY(settled(watcher));
+        QVERIFY(fixture.startAndSettle());
         const int scans = watcher.scanCount();
         // Other files in the device directory are written and read: still no scan.
         const QString other = tree.addNode(QStringLiteral("null"));
@@ -217,12 +221,9 @@ private Q_SLOTS:
 
     void stoppedWatcherReportsNothingAndRestartsClean()
     {
-        FakeProcTree tree;
-        const QString video0 = tree.addNode(QStringLiteral("video0"));
-        VideoDeviceWatcher watcher(optionsFor(tree));
-        QSignalSpy accesses(&watcher, &AccessSource::accessDetected);
-        watcher.start();
-        QVERIFY(settled(watcher));
+        WatchedTree fixture;
+        auto& [tree, video0, watcher, accesses] = fixture;
+        QVERIFY(fixture.startAndSettle());
         tree.addProcess(70, QStringLiteral("guvcview"), QString(), {video0});
         touchNode(video0);
         QVERIFY(accesses.wait());
