@@ -1,5 +1,4 @@
 #include "monitor/CameraPoller.h"
-#include "support/CapturedStandardOutput.h"
 #include "support/TestEnvironment.h"
 
 #include <QFile>
@@ -216,7 +215,7 @@ private Q_SLOTS:
         FakeProcessTools tools;
         QTemporaryDir empty;
         qputenv("HALVEX_TOOL_PGREP", (empty.path() + QStringLiteral("/no-such-pgrep")).toUtf8());
-        CapturedStandardOutput output;
+        CapturedStdout output;
         CameraPoller poller(10ms, 2s);
         QSignalSpy accesses(&poller, &AccessSource::accessDetected);
         poller.start();

@@ -1,6 +1,7 @@
 #include "fakes/FakeGeoClueManager.h"
+#include "fakes/PrivateDBus.h"
 #include "monitor/GeoClueWatcher.h"
-#include "support/PrivateDBus.h"
+#include "support/TestEnvironment.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -25,9 +26,9 @@ private Q_SLOTS:
 
     void reportsEachTurnOn()
     {
-        FakeGeoClueManager geoclue(m_bus.connect(QStringLiteral("service-1")));
+        FakeGeoClueManager geoclue(busConnection(QStringLiteral("service-1")));
         QVERIFY(geoclue.registerOnBus());
-        GeoClueWatcher watcher(m_bus.connect(QStringLiteral("watcher-1")));
+        GeoClueWatcher watcher(busConnection(QStringLiteral("watcher-1")));
         QSignalSpy accesses(&watcher, &AccessSource::accessDetected);
         QSignalSpy updated(&watcher, &GeoClueWatcher::inUseUpdated);
         watcher.start();
@@ -52,10 +53,10 @@ private Q_SLOTS:
 
     void inUseAtStartIsReported()
     {
-        FakeGeoClueManager geoclue(m_bus.connect(QStringLiteral("service-2")));
+        FakeGeoClueManager geoclue(busConnection(QStringLiteral("service-2")));
         QVERIFY(geoclue.registerOnBus());
         geoclue.setInUse(true);
-        GeoClueWatcher watcher(m_bus.connect(QStringLiteral("watcher-2")));
+        GeoClueWatcher watcher(busConnection(QStringLiteral("watcher-2")));
         QSignalSpy accesses(&watcher, &AccessSource::accessDetected);
         watcher.start();
         QVERIFY(accesses.wait());
@@ -64,9 +65,9 @@ private Q_SLOTS:
 
     void invalidatedPropertyIsReadAgain()
     {
-        FakeGeoClueManager geoclue(m_bus.connect(QStringLiteral("service-3")));
+        FakeGeoClueManager geoclue(busConnection(QStringLiteral("service-3")));
         QVERIFY(geoclue.registerOnBus());
-        GeoClueWatcher watcher(m_bus.connect(QStringLiteral("watcher-3")));
+        GeoClueWatcher watcher(busConnection(QStringLiteral("watcher-3")));
         QSignalSpy accesses(&watcher, &AccessSource::accessDetected);
         QSignalSpy updated(&watcher, &GeoClueWatcher::inUseUpdated);
         watcher.start();
@@ -78,19 +79,19 @@ private Q_SLOTS:
 
     void serviceThatComesAndGoes()
     {
-        GeoClueWatcher watcher(m_bus.connect(QStringLiteral("watcher-4")));
+        GeoClueWatcher watcher(busConnection(QStringLiteral("watcher-4")));
         QSignalSpy accesses(&watcher, &AccessSource::accessDetected);
         QSignalSpy updated(&watcher, &GeoClueWatcher::inUseUpdated);
         watcher.start(); // GeoClue is not running: nothing in use
         {
-            FakeGeoClueManager geoclue(m_bus.connect(QStringLiteral("service-4")));
+            FakeGeoClueManager geoclue(busConnection(QStringLiteral("service-4")));
             geoclue.setInUse(true);
             QVERIFY(geoclue.registerOnBus());
             QVERIFY(accesses.wait());
         }
         // Gone while in use: no longer in use.
         QTRY_VERIFY(!watcher.inUse());
-        FakeGeoClueManager again(m_bus.connect(QStringLiteral("service-5")));
+        FakeGeoClueManager again(busConnection(QStringLiteral("service-5")));
         again.setInUse(true);
         QVERIFY(again.registerOnBus());
         QVERIFY(accesses.wait());
@@ -99,9 +100,9 @@ private Q_SLOTS:
 
     void stoppedWatcherIgnoresChanges()
     {
-        FakeGeoClueManager geoclue(m_bus.connect(QStringLiteral("service-6")));
+        FakeGeoClueManager geoclue(busConnection(QStringLiteral("service-6")));
         QVERIFY(geoclue.registerOnBus());
-        GeoClueWatcher watcher(m_bus.connect(QStringLiteral("watcher-6")));
+        GeoClueWatcher watcher(busConnection(QStringLiteral("watcher-6")));
         QSignalSpy accesses(&watcher, &AccessSource::accessDetected);
         QSignalSpy updated(&watcher, &GeoClueWatcher::inUseUpdated);
         watcher.start();
@@ -127,6 +128,12 @@ private Q_SLOTS:
     }
 
 private:
+    // Each fake service and each watcher gets a connection of its own, as separate programs would.
+    QDBusConnection busConnection(const QString& name) const
+    {
+        return QDBusConnection::connectToBus(m_bus.address(), name);
+    }
+
     PrivateDBus m_bus;
 };
 

@@ -1,10 +1,9 @@
 #include "fakes/FakeGeoClueManager.h"
+#include "fakes/PrivateDBus.h"
 #include "monitor/LinuxDeviceWatcher.h"
 #include "monitor/VideoDeviceWatcher.h"
-#include "support/CapturedStandardOutput.h"
 #include "support/FakeProcTree.h"
 #include "support/FakeStreamFile.h"
-#include "support/PrivateDBus.h"
 #include "support/TestEnvironment.h"
 
 #include <QFile>
@@ -55,12 +54,12 @@ private Q_SLOTS:
         FakeStreamFile pwStream;
         FakeTool pwDump(QStringLiteral("HALVEX_TOOL_PW_DUMP"));
         pwDump.setScriptBody(pwStream.followCommand());
-        FakeGeoClueManager geoclue(m_bus.connect(QStringLiteral("geoclue-1")));
+        FakeGeoClueManager geoclue(busConnection(QStringLiteral("geoclue-1")));
         QVERIFY(geoclue.registerOnBus());
 
         LinuxDeviceWatcher watcher(configFor(tree, QStringLiteral("watcher-1")));
         QSignalSpy accesses(&watcher, &AccessSource::accessDetected);
-        CapturedStandardOutput output;
+        CapturedStdout output;
         watcher.start();
         QTRY_COMPARE(watcher.camera().watchedNodes(), QStringList{video0});
 
@@ -91,7 +90,7 @@ private Q_SLOTS:
 
         LinuxDeviceWatcher watcher(configFor(tree, QStringLiteral("watcher-2")));
         QSignalSpy accesses(&watcher, &AccessSource::accessDetected);
-        CapturedStandardOutput output;
+        CapturedStdout output;
         watcher.start();
         QVERIFY(accesses.wait());
         QCOMPARE(accessesOf(accesses), QStringList{"microphone:parecord"});
@@ -108,7 +107,7 @@ private Q_SLOTS:
                                                          QStringLiteral("nowhere"));
         config.devRoot = tree.devRoot() + QStringLiteral("/missing");
         LinuxDeviceWatcher watcher(config);
-        CapturedStandardOutput output;
+        CapturedStdout output;
         watcher.start();
         QTRY_VERIFY(output.text().contains(QStringLiteral("[DeviceWatcher] microphone watch failed: ")));
         const QStringList lines = output.text().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
@@ -130,12 +129,18 @@ private Q_SLOTS:
     }
 
 private:
+    // Each fake service and each watcher gets a connection of its own, as separate programs would.
+    QDBusConnection busConnection(const QString& name) const
+    {
+        return QDBusConnection::connectToBus(m_bus.address(), name);
+    }
+
     LinuxDeviceWatcherConfig configFor(const FakeProcTree& tree, const QString& busName)
     {
         LinuxDeviceWatcherConfig config;
         config.procRoot = tree.procRoot();
         config.devRoot = tree.devRoot();
-        config.systemBus = m_bus.connect(busName);
+        config.systemBus = busConnection(busName);
         config.systemOwnerUid = ::getuid();
         config.toolStartupLimit = 2s;
         config.toolTimeLimit = 2s;
