@@ -78,6 +78,8 @@ void VideoDeviceWatcher::stop()
     m_inotify.close();
     m_directoryWatch = -1;
     m_nodeWatches.clear();
+    // Nodes may be replaced unseen while stopped: their capabilities are probed again on the next start.
+    m_cameraByNode.clear();
     m_holders.clear();
     m_spacingTimer.stop();
     m_jobRunning = m_discoveryPending = m_scanPending = false;

@@ -7,6 +7,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QJsonDocument>
+#include <QProcess>
 #include <QSignalSpy>
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -146,6 +148,54 @@ private Q_SLOTS:
         engine.stop();
         engine.alertsWriter().waitForIdle();
         QCOMPARE(AlertsFile::load(engine.alertsPath()).first().app, QStringLiteral("v4l2-ctl"));
+    }
+
+    // halvex --headless as a user runs it on Linux: a helper process opens a (fake) camera node and a
+    // PipeWire capture stream starts; both come out as JSON alert lines.
+    void headlessReportsCameraAndMicrophone()
+    {
+        TemporaryHome home;
+        FakeProcTree tree;
+        const QString video0 = tree.addNode(QStringLiteral("video0"));
+        FakeTool pwDump(QStringLiteral("HALVEX_TOOL_PW_DUMP"));
+        pwDump.setScriptBody(QStringLiteral("printf '[\\n  {\"id\": 7, \"type\": "
+                                            "\"PipeWire:Interface:Node\", \"info\": {\"state\": \"running\", "
+                                            "\"props\": {\"media.class\": \"Stream/Input/Audio\", "
+                                            "\"application.process.binary\": \"arecord\"}}}\\n]\\n'\n"
+                                            "exec sleep 60\n"));
+        QProcess halvex;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("HALVEX_PLATFORM"), QStringLiteral("linux"));
+        environment.insert(QStringLiteral("HALVEX_DEV_ROOT"), tree.devRoot());
+        halvex.setProcessEnvironment(environment);
+        halvex.start(QStringLiteral(HALVEX_BINARY_DIR "/src/halvex"), {QStringLiteral("--headless")});
+        QVERIFY(halvex.waitForStarted());
+
+        // The helper opens the node; it keeps it open while the watcher may still be starting.
+        QProcess helper;
+        helper.setStandardInputFile(video0);
+        helper.start(QStringLiteral("sleep"), {QStringLiteral("30")});
+        QVERIFY(helper.waitForStarted());
+        QByteArray output;
+        QVERIFY(QTest::qWaitFor(
+            [&] {
+                output += halvex.readAllStandardOutput();
+                return output.contains("\"camera\"") && output.contains("\"microphone\"");
+            },
+            15000));
+        QStringList alerts;
+        for (const QByteArray& line : output.trimmed().split('\n')) {
+            const auto alert = SecurityAlert::fromJson(QJsonDocument::fromJson(line).object());
+            QVERIFY(alert);
+            alerts.append(alert->type + QLatin1Char(':') + alert->app);
+        }
+        alerts.sort();
+        QCOMPARE(alerts, (QStringList{"camera:sleep", "microphone:arecord"}));
+        helper.kill();
+        helper.waitForFinished();
+        halvex.terminate();
+        QVERIFY(halvex.waitForFinished(10000));
+        QCOMPARE(halvex.exitCode(), 0);
     }
 };
 

@@ -6,6 +6,8 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 using namespace std::chrono_literals;
@@ -238,6 +240,41 @@ private Q_SLOTS:
         watcher.start();
         QVERIFY(accesses.wait());
         QCOMPARE(appsOf(accesses), (QStringList{"guvcview", "guvcview"}));
+    }
+
+    void characterDevicesAreListedAndProbed()
+    {
+        FakeProcTree tree;
+        const QString node = tree.devRoot() + QStringLiteral("/video9");
+        // The numbers of /dev/null: a character device that answers no V4L2 request.
+        if (::mknod(QFile::encodeName(node).constData(), S_IFCHR | 0600, makedev(1, 3)) != 0)
+            QSKIP("creating device nodes needs privileges this run does not have");
+        QCOMPARE(VideoNodes::list(tree.devRoot()), QStringList{node});
+        QCOMPARE(VideoNodes::queryCapture(node), std::nullopt);
+        QVERIFY(VideoNodes::countsAsCamera(&VideoNodes::queryCapture, node));
+        QCOMPARE(VideoNodes::queryCapture(tree.devRoot() + QStringLiteral("/video8")), std::nullopt);
+    }
+
+    void capabilityBits_data()
+    {
+        QTest::addColumn<quint32>("capabilities");
+        QTest::addColumn<quint32>("deviceCapabilities");
+        QTest::addColumn<bool>("capture");
+        const quint32 deviceCaps = 0x80000000;
+        QTest::newRow("capture node") << (deviceCaps | 0x1 | 0x800000) << quint32(0x1) << true;
+        QTest::newRow("metadata node of a camera")
+            << (deviceCaps | 0x1 | 0x800000) << quint32(0x800000) << false;
+        QTest::newRow("multi-planar capture") << (deviceCaps | 0x1000) << quint32(0x1000) << true;
+        QTest::newRow("old driver without device caps") << quint32(0x1) << quint32(0) << true;
+        QTest::newRow("codec (memory to memory)") << (deviceCaps | 0x4000) << quint32(0x4000) << false;
+    }
+
+    void capabilityBits()
+    {
+        QFETCH(quint32, capabilities);
+        QFETCH(quint32, deviceCapabilities);
+        QFETCH(bool, capture);
+        QCOMPARE(VideoNodes::isCaptureDevice(capabilities, deviceCapabilities), capture);
     }
 
     void realProcessHoldingAFakeNode()
