@@ -52,7 +52,8 @@ public:
     void persistAlerts();
     void refreshPermissions();
     // Force-quits every process whose name matches `name` literally, case-insensitively. Returns at once.
-    void killApp(const QString& name);
+    // Static: the backend service force-quits the same way without an engine.
+    static void killApp(const QString& name);
 
     static QString friendlyAppName(const QString& app);
     static QString cooldownKey(const QString& type, const QString& app);
