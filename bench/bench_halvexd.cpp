@@ -1,5 +1,5 @@
 #include "BenchUtil.h"
-#include "ProcessUsage.h"
+#include "ProcessProbe.h"
 #include "storage/Database.h"
 #include "storage/EventStore.h"
 

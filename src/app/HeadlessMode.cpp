@@ -1,5 +1,8 @@
 #include "app/HeadlessMode.h"
 
+#include "app/AnalyticsManager.h"
+#include "app/AppState.h"
+#include "app/Settings.h"
 #include "app/UnixSignals.h"
 #include "monitor/MonitorEngine.h"
 #include "platform/Diagnostics.h"
@@ -25,22 +28,26 @@ int run(QCoreApplication& application)
 {
     Diagnostics::setStream(Diagnostics::Stream::StandardError);
     UnixSignals signals;
-    MonitorEngine engine(false);
+    AppState state;
+    MonitorEngine& engine = state.engine();
 
     // The stored alerts first, oldest first, so the whole output reads in time order.
     const QList<SecurityAlert>& stored = engine.alerts();
     for (auto it = stored.crbegin(); it != stored.crend(); ++it)
         printAlert(*it);
     QObject::connect(&engine, &MonitorEngine::alertRecorded, &engine, &printAlert);
-    QObject::connect(&signals, &UnixSignals::terminationRequested, &application, [&engine]() {
-        engine.stop();
-        QCoreApplication::exit(0);
-    });
+    QObject::connect(&signals, &UnixSignals::terminationRequested, &application, &QCoreApplication::quit);
 
-    engine.start();
-    Diagnostics::print(QStringLiteral("Halvex is monitoring in headless mode (Ctrl-C stops it)."));
+    AnalyticsManager::shared().appLaunched();
+    if (Settings().protectionEnabled()) {
+        engine.start();
+        Diagnostics::print(QStringLiteral("Halvex is monitoring in headless mode (Ctrl-C stops it)."));
+    } else {
+        Diagnostics::print(QStringLiteral("Halvex runs headless with protection switched off."));
+    }
     const int status = application.exec();
     engine.stop();
+    AnalyticsManager::shared().appWillTerminate();
     return status;
 }
 

@@ -1,52 +1,54 @@
 #include "app/TrayApplication.h"
 
+#include "app/AppDelegate.h"
+#include "app/AppState.h"
+#include "app/AppWindows.h"
 #include "app/Settings.h"
+#include "app/TrayIcon.h"
+#include "app/UnixSignals.h"
 #include "monitor/MonitorEngine.h"
 
 #include <QApplication>
-#include <QMenu>
-#include <QPainter>
-#include <QPainterPath>
-#include <QPixmap>
-#include <QSystemTrayIcon>
+#include <QCursor>
+#include <QQuickWindow>
 
 namespace TrayApplication {
-namespace {
-
-QIcon shieldIcon()
-{
-    QPixmap pixmap(64, 64);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
-    painter.setRenderHint(QPainter::Antialiasing);
-    QPainterPath shield;
-    shield.moveTo(32, 4);
-    shield.lineTo(56, 14);
-    shield.cubicTo(56, 38, 46, 52, 32, 60);
-    shield.cubicTo(18, 52, 8, 38, 8, 14);
-    shield.closeSubpath();
-    painter.fillPath(shield, QColor(94, 92, 230));
-    return QIcon(pixmap);
-}
-
-} // namespace
 
 int run(QApplication& application)
 {
     application.setQuitOnLastWindowClosed(false);
-    MonitorEngine engine(false);
+    UnixSignals signals;
+    QObject::connect(&signals, &UnixSignals::terminationRequested, &application, &QCoreApplication::quit);
+
+    AppState state;
+    AppDelegate delegate;
     if (Settings().protectionEnabled())
-        engine.start();
+        state.engine().start();
 
-    QMenu menu;
-    menu.addAction(QStringLiteral("Quit"), &application, &QCoreApplication::quit);
-    QSystemTrayIcon tray(shieldIcon());
-    tray.setToolTip(QStringLiteral("Halvex"));
-    tray.setContextMenu(&menu);
-    tray.show();
+    std::unique_ptr<QQuickWindow> dashboard;
+    auto openDashboard = [&dashboard] {
+        if (!dashboard)
+            dashboard = AppWindows::createDashboardWindow();
+        dashboard->show();
+        dashboard->raise();
+        dashboard->requestActivate();
+    };
 
+    TrayIcon tray(state);
+    tray.menu().addAction(QStringLiteral("Open Dashboard"), &application, openDashboard);
+    tray.menu().addSeparator();
+    tray.menu().addAction(QStringLiteral("Quit"), &application, &QCoreApplication::quit);
+    QObject::connect(&tray, &TrayIcon::clicked, &tray, [&tray] { tray.menu().popup(QCursor::pos()); });
+    if (QSystemTrayIcon::isSystemTrayAvailable())
+        tray.show();
+    else
+        openDashboard(); // without a tray there is nothing to click: the window stands in for it
+
+    QObject::connect(&application, &QCoreApplication::aboutToQuit, &delegate,
+                     &AppDelegate::applicationWillTerminate);
+    delegate.applicationDidFinishLaunching();
     const int status = application.exec();
-    engine.stop();
+    state.engine().stop();
     return status;
 }
 

@@ -16,6 +16,7 @@
 class AccessSource;
 class AlertsFileWriter;
 class Notifier;
+class PermissionAudit;
 class TelegramBotApi;
 class TelegramCallbackPoller;
 class TelegramDigest;
@@ -90,6 +91,7 @@ private:
     std::vector<AccessSource*> m_sources;
     std::unique_ptr<Notifier> m_notifier;
     std::unique_ptr<AlertsFileWriter> m_writer;
+    PermissionAudit* m_permissionAudit = nullptr;
     Clock m_clock;
     TelegramBotApi* m_telegramApi = nullptr;
     TelegramCallbackPoller* m_telegramPoller = nullptr;

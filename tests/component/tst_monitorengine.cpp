@@ -364,6 +364,17 @@ private Q_SLOTS:
         QCOMPARE(pkill.calls().first(), (QStringList{"-i", pattern}));
     }
 
+    void killAppWithAnEmptyNameKillsNothing()
+    {
+        FakeTool pkill("HALVEX_TOOL_PKILL");
+        EngineFixture f;
+        f.engine.killApp("");
+        f.engine.killApp("Zoom");
+        QVERIFY(pkill.waitForCalls(1));
+        QTest::qWait(200);
+        QCOMPARE(pkill.calls(), (QList<QStringList>{{"-i", "Zoom"}}));
+    }
+
 private:
     std::unique_ptr<TemporaryHome> m_home;
 };

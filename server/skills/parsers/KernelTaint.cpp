@@ -13,7 +13,7 @@ struct Bit
 constexpr Bit bits[] = {
     {0, "P", "proprietary module loaded"},
     {1, "F", "module force-loaded"},
-    {2, "S", "kernel running on an out-of-specification system"},
+    {2, "S", "kernel running on an unsupported system configuration"},
     {3, "R", "module force-unloaded"},
     {4, "M", "processor reported a machine check"},
     {5, "B", "bad page referenced"},

@@ -1,0 +1,71 @@
+#include "app/AppState.h"
+#include "app/Settings.h"
+#include "app/TrayIcon.h"
+#include "fakes/FakeBackend.h"
+#include "model/Timestamp.h"
+#include "support/TestEnvironment.h"
+
+#include <QTest>
+
+using StatusIcon::Tint;
+
+// The tray shield follows the application state: tint, count, and the end of "recent".
+class TrayIconTest : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void init()
+    {
+        m_home = std::make_unique<TemporaryHome>();
+        qputenv("HALVEX_PLATFORM", "linux");
+        m_backend = std::make_unique<FakeBackend>();
+        Settings().setValue(SettingsKey::serverURL, m_backend->baseUrl());
+    }
+
+    void cleanup()
+    {
+        m_backend.reset();
+        qunsetenv("HALVEX_PLATFORM");
+        m_home.reset();
+    }
+
+    void unreachableBackendIsRed()
+    {
+        m_backend->goDown();
+        AppState state;
+        TrayIcon tray(state);
+        QTest::qWait(300);
+        QCOMPARE(tray.tint(), Tint::Red);
+        QCOMPARE(tray.count(), std::nullopt);
+        QVERIFY(!tray.icon().icon().isNull());
+    }
+
+    void recentEventIsOrangeUntilFiveMinutesHavePassed()
+    {
+        const QDateTime almostStale = QDateTime::currentDateTimeUtc().addMSecs(-299300);
+        m_backend->alerts = {{"camera", "Zoom", "", Timestamp::format(almostStale), std::nullopt}};
+        AppState state;
+        TrayIcon tray(state);
+        QTRY_COMPARE(tray.tint(), Tint::Orange);
+        QCOMPARE(tray.count(), 2);
+        // No state change follows: the icon's own timer ends "recent".
+        QTRY_COMPARE_WITH_TIMEOUT(tray.tint(), Tint::Primary, 5000);
+    }
+
+    void noCountWhenTodayIsZero()
+    {
+        m_backend->stats["today"] = 0;
+        AppState state;
+        TrayIcon tray(state);
+        QTRY_VERIFY(state.stats().has_value());
+        QCOMPARE(tray.count(), std::nullopt);
+        QCOMPARE(tray.tint(), Tint::Primary);
+    }
+
+private:
+    std::unique_ptr<TemporaryHome> m_home;
+    std::unique_ptr<FakeBackend> m_backend;
+};
+
+QTEST_MAIN(TrayIconTest)
+#include "tst_trayicon.moc"
