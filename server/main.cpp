@@ -1,5 +1,6 @@
 #include "app/Settings.h"
 #include "app/UnixSignals.h"
+#include "monitor/MonitorEngine.h"
 #include "platform/Diagnostics.h"
 #include "platform/Platform.h"
 #include "service/BackendService.h"
@@ -59,7 +60,7 @@ int main(int argc, char** argv)
     options.port = quint16(port);
     options.databasePath = Platform::dataDirectory() + QStringLiteral("/backend.db");
     options.environmentFile = workDir + QStringLiteral("/.env");
-    options.sources = &BackendService::platformSources;
+    options.sources = &MonitorEngine::createPlatformSources;
     options.http.limits.requestDeadlineMs = int(requestTimeout * 1000);
     BackendService service(options);
     QString error;

@@ -5,9 +5,7 @@
 #include "automation/AutomationService.h"
 #include "http/Router.h"
 #include "monitor/AccessSource.h"
-#include "monitor/LogStream.h"
 #include "monitor/TelegramBotApi.h"
-#include "platform/Platform.h"
 #include "service/ChatResponder.h"
 #include "service/CommandRunner.h"
 #include "service/EventRecorder.h"
@@ -109,12 +107,4 @@ bool BackendService::start(QString* error)
 quint16 BackendService::port() const
 {
     return m_http ? m_http->port() : 0;
-}
-
-std::vector<AccessSource*> BackendService::platformSources()
-{
-    std::vector<AccessSource*> sources;
-    if (Platform::isMacOS())
-        sources.push_back(new LogStream);
-    return sources;
 }

@@ -54,7 +54,6 @@ public:
     AutomationScheduler& scheduler() { return *m_scheduler; }
     EventRecorder& events() { return *m_recorder; }
 
-    static std::vector<AccessSource*> platformSources();
     static QString automationMessage(const QString& name, const QString& schedule, const QString& result);
 
 private:

@@ -57,8 +57,9 @@ QString backupStatus(const SkillInput& input)
         }
     }
     if (found.isEmpty())
-        return QStringLiteral("⚠️ Backup: none configured (no Déjà Dup, Timeshift, Snapper, borg, restic "
-                              "or backup timer)");
+        return QStringLiteral(
+            "⚠️ Backup: none configured (no Déjà Dup, Timeshift, Snapper, borg, restic "
+            "or backup timer)");
     return SkillText::lines({QStringLiteral("💾 Backup"), SkillText::bullets(found)});
 }
 

@@ -1,3 +1,4 @@
+#include "monitor/VideoNodes.h"
 #include "skills/SkillGroups.h"
 #include "skills/SkillText.h"
 #include "skills/SystemTools.h"

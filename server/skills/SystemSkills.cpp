@@ -1,3 +1,4 @@
+#include "sensors/HwmonSensor.h"
 #include "skills/SkillGroups.h"
 #include "skills/SkillText.h"
 #include "skills/parsers/DiskFree.h"
@@ -114,56 +115,19 @@ QString batteryStatus(const SkillInput& input)
     return SkillText::lines(batteries + QStringList{mains});
 }
 
-// Sensors whose readings are the processor's own: Intel's and AMD's drivers, and SoC thermal drivers.
-bool isCpuSensor(const QString& name)
-{
-    static const QStringList names{QStringLiteral("coretemp"), QStringLiteral("k10temp"),
-                                   QStringLiteral("zenpower"), QStringLiteral("cpu_thermal"),
-                                   QStringLiteral("k8temp"),   QStringLiteral("x86_pkg_temp")};
-    return names.contains(name);
-}
-
 QString cpuTemperature(const SkillInput& input)
 {
-    QStringList readings;
-    const QString hwmon = input.paths.sys + QStringLiteral("/class/hwmon");
-    for (const QString& device : subdirectories(hwmon)) {
-        const QString path = hwmon + QLatin1Char('/') + device;
-        const QString name = TextFields::readFile(path + QStringLiteral("/name")).trimmed();
-        if (!isCpuSensor(name))
-            continue;
-        for (const QString& input_ :
-             QDir(path).entryList({QStringLiteral("temp*_input")}, QDir::Files | QDir::System)) {
-            const double celsius =
-                TextFields::readFile(path + QLatin1Char('/') + input_).trimmed().toDouble() / 1000.0;
-            if (celsius <= 0 || celsius >= 150)
-                continue;
-            QString label = TextFields::readFile(
-                                path + QLatin1Char('/') +
-                                QString(input_).replace(QStringLiteral("_input"), QStringLiteral("_label")))
-                                .trimmed();
-            readings.append(
-                QStringLiteral("%1: %2 °C").arg(label.isEmpty() ? name : label).arg(celsius, 0, 'f', 1));
-        }
-    }
-    const QString thermal = input.paths.sys + QStringLiteral("/class/thermal");
-    if (readings.isEmpty()) {
-        for (const QString& zone : subdirectories(thermal, {QStringLiteral("thermal_zone*")})) {
-            const QString type =
-                TextFields::readFile(thermal + QLatin1Char('/') + zone + QStringLiteral("/type")).trimmed();
-            const double celsius =
-                TextFields::readFile(thermal + QLatin1Char('/') + zone + QStringLiteral("/temp"))
-                    .trimmed()
-                    .toDouble() /
-                1000.0;
-            if (celsius > 0 && celsius < 150)
-                readings.append(QStringLiteral("%1: %2 °C").arg(type).arg(celsius, 0, 'f', 1));
-        }
-    }
-    if (readings.isEmpty())
+    const CpuReading reading = HwmonSensor::read(input.paths.sys);
+    if (!reading.celsius)
         return QStringLiteral("🌡️ CPU temperature: no temperature sensor is readable on this machine (a "
                               "virtual machine has none)");
-    return SkillText::lines(QStringList{QStringLiteral("🌡️ CPU temperature")} + readings);
+    static const QStringList states{QStringLiteral("normal"), QStringLiteral("warm"),
+                                    QStringLiteral("hot, the processor may slow down"),
+                                    QStringLiteral("critical")};
+    const QString state = reading.thermalState ? states.value(int(*reading.thermalState)) : QString();
+    return QStringLiteral("🌡️ CPU temperature: %1 °C%2")
+        .arg(*reading.celsius, 0, 'f', 1)
+        .arg(state.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(state));
 }
 
 QString pciVendor(const QString& id)

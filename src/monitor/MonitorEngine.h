@@ -62,6 +62,8 @@ public:
     AlertsFileWriter& alertsWriter() { return *m_writer; }
 
     void setSources(std::vector<AccessSource*> sources);
+    // The detection sources of this OS, new and not started; the backend service runs the same ones.
+    static std::vector<AccessSource*> createPlatformSources();
 
     // Telegram alerting: the digest receives every access, the poller obeys force-quit buttons.
     TelegramBotApi& telegramApi() { return *m_telegramApi; }
@@ -81,7 +83,6 @@ private:
     void initialise(bool autoStart);
     void setMonitoring(bool monitoring);
     void createTelegramAlerting();
-    std::vector<AccessSource*> createPlatformSources();
 
     QList<SecurityAlert> m_alerts;
     QList<AppPermission> m_permissions;

@@ -3,16 +3,24 @@
 #include "backend/HalvexClient.h"
 #include "fakes/FakeBotApi.h"
 #include "model/Timestamp.h"
+#include "monitor/LinuxDeviceWatcher.h"
+#include "monitor/VideoDeviceWatcher.h"
 #include "service/BackendService.h"
 #include "service/EventRecorder.h"
 #include "support/Awaited.h"
+#include "support/FakeProcTree.h"
 #include "support/TestEnvironment.h"
 
+#include <QDBusConnection>
+#include <QFile>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <atomic>
 #include <memory>
+
+#include <unistd.h>
 
 namespace {
 
@@ -64,22 +72,28 @@ private:
         return texts;
     }
 
+    // A backend on a free port, with the test's clock and the given detection sources.
+    void startService(std::function<std::vector<AccessSource*>()> sources = {})
+    {
+        BackendService::Options options;
+        options.port = 0;
+        options.databasePath = m_home->dataDirectory() + QStringLiteral("/backend.db");
+        auto offset = m_offsetMs;
+        options.clock = [offset] { return QDateTime::currentDateTime().addMSecs(*offset); };
+        options.sources = std::move(sources);
+        m_service = std::make_unique<BackendService>(options);
+        QString error;
+        QVERIFY2(m_service->start(&error), qPrintable(error));
+        Settings().setValue(SettingsKey::serverURL,
+                            QStringLiteral("http://127.0.0.1:%1").arg(m_service->port()));
+    }
+
 private Q_SLOTS:
     void init()
     {
         m_home = std::make_unique<TemporaryHome>();
         m_botApi = std::make_unique<FakeBotApi>();
         qputenv("HALVEX_TELEGRAM_API", m_botApi->origin().toUtf8());
-        BackendService::Options options;
-        options.port = 0;
-        options.databasePath = m_home->dataDirectory() + QStringLiteral("/backend.db");
-        auto offset = m_offsetMs;
-        options.clock = [offset] { return QDateTime::currentDateTime().addMSecs(*offset); };
-        m_service = std::make_unique<BackendService>(options);
-        QString error;
-        QVERIFY2(m_service->start(&error), qPrintable(error));
-        Settings().setValue(SettingsKey::serverURL,
-                            QStringLiteral("http://127.0.0.1:%1").arg(m_service->port()));
         m_client = std::make_unique<HalvexClient>();
     }
 
@@ -94,6 +108,7 @@ private Q_SLOTS:
 
     void runsAtAlignedTimeAndPostsTheResult()
     {
+        startService();
         linkTelegram();
         const QDate today = QDate::currentDate();
         setClock(QDateTime(today, QTime(10, 29, 59, 600)));
@@ -123,6 +138,7 @@ private Q_SLOTS:
 
     void disabledAutomationsDoNotRun()
     {
+        startService();
         linkTelegram();
         const QDate today = QDate::currentDate();
         setClock(QDateTime(today, QTime(13, 59, 59, 700)));
@@ -138,6 +154,7 @@ private Q_SLOTS:
     // The alerts answer is kept between changes; a new access shows at once.
     void recordedAccessesReachTheApi()
     {
+        startService();
         setClock(QDateTime(QDate(2025, 3, 12), QTime(9, 15, 42, 517)));
         QVERIFY(await<QList<SecurityAlert>>([&](auto c, auto d) { m_client->fetchAlerts(c, d); }).isEmpty());
         m_service->events().record(QStringLiteral("Camera"), QStringLiteral("cheese"),
@@ -159,8 +176,45 @@ private Q_SLOTS:
         QCOMPARE(stats->byApp.value(QStringLiteral("cheese")), 1);
     }
 
+    // The Linux device watcher is halvexd's source of events, as it is the application's.
+    void deviceWatcherAccessesBecomeEvents()
+    {
+        FakeProcTree tree;
+        const QString video0 = tree.addNode(QStringLiteral("video0"));
+        QTemporaryDir missingTools;
+        qputenv("HALVEX_TOOL_PW_DUMP", (missingTools.path() + QStringLiteral("/pw-dump")).toUtf8());
+        qputenv("HALVEX_TOOL_PACTL", (missingTools.path() + QStringLiteral("/pactl")).toUtf8());
+        VideoDeviceWatcher* camera = nullptr;
+        startService([&] {
+            LinuxDeviceWatcherConfig config;
+            config.procRoot = tree.procRoot();
+            config.devRoot = tree.devRoot();
+            config.systemOwnerUid = ::getuid();
+            config.systemBus = QDBusConnection::connectToBus(QStringLiteral("unix:path=/nonexistent/bus"),
+                                                             QStringLiteral("nowhere"));
+            auto* watcher = new LinuxDeviceWatcher(config);
+            camera = &watcher->camera();
+            return std::vector<AccessSource*>{watcher};
+        });
+        QTRY_COMPARE(camera->watchedNodes(), QStringList{video0});
+        tree.addProcess(4321, QStringLiteral("cheese"), QString(), {video0});
+        QFile node(video0);
+        QVERIFY(node.open(QIODevice::ReadOnly));
+        node.close();
+        QTRY_VERIFY_WITH_TIMEOUT(
+            !await<QList<SecurityAlert>>([&](auto c, auto d) { m_client->fetchAlerts(c, d); }).isEmpty(),
+            10000);
+        const auto alerts = await<QList<SecurityAlert>>([&](auto c, auto d) { m_client->fetchAlerts(c, d); });
+        QCOMPARE(alerts.size(), 1);
+        QCOMPARE(alerts[0].type, QStringLiteral("camera"));
+        QCOMPARE(alerts[0].app, QStringLiteral("cheese"));
+        qunsetenv("HALVEX_TOOL_PW_DUMP");
+        qunsetenv("HALVEX_TOOL_PACTL");
+    }
+
     void withoutLinkedChatNothingIsSent()
     {
+        startService();
         const QDate today = QDate::currentDate();
         setClock(QDateTime(today, QTime(7, 59, 59, 700)));
         QVERIFY(await<bool>(

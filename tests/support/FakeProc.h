@@ -1,19 +1,20 @@
 #pragma once
 
+#include "support/FakeProcTree.h"
+
 #include <QString>
 #include <QStringList>
-#include <QTemporaryDir>
 
-// A /proc tree in a temporary directory, pointed to by HALVEX_PROC_ROOT while the object lives:
-// processes with their stat, status, command line, executable link and open files.
+// A fake /proc for the skills, pointed to by HALVEX_PROC_ROOT while the object lives: the processes of
+// a FakeProcTree, with the stat, status and command line files ps-like readers need.
 class FakeProc
 {
 public:
     FakeProc();
     ~FakeProc();
 
-    QString path() const { return m_dir.path(); }
-    // `openFiles` become links fd/3, fd/4, ... to those targets ("/dev/input/event3", "socket:[42]").
+    QString path() const { return m_tree.procRoot(); }
+    // `openFiles` become links fd/0, fd/1, ... to those targets ("/dev/input/event3", "socket:[42]").
     void addProcess(qint64 pid, const QString& name, const QString& executable, const QString& commandLine,
                     const QStringList& openFiles = {}, uint uid = 0);
     void addThread(qint64 pid, qint64 tid);
@@ -21,6 +22,6 @@ public:
     void writeFile(const QString& relativePath, const QByteArray& content);
 
 private:
-    QTemporaryDir m_dir;
+    FakeProcTree m_tree;
     QByteArray m_previous;
 };
