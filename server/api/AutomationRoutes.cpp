@@ -44,7 +44,7 @@ void addAutomationRoutes(Router& router, ApiContext& context)
                            HttpResponse::error(500, QStringLiteral("The automation was not changed")));
                        return;
                    }
-                   responder.send(HttpResponse::json(QJsonObject{{QStringLiteral("success"), true}}));
+                   responder.send(HttpResponse::succeeded());
                });
 }
 

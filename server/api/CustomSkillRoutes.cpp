@@ -11,26 +11,22 @@ namespace {
 
 const QString defaultEmoji = QStringLiteral("⚡");
 
-// The definition in a create or update body, or the reason it is refused.
-std::optional<CustomSkill> definitionFrom(const HttpRequest& request, QString& error)
+// The definition in a create or update body; nothing, with the refusal sent, when it is not one.
+std::optional<CustomSkillDef> definitionFrom(const HttpRequest& request, const HttpResponder& responder)
 {
     const std::optional<QJsonObject> body = request.jsonObject();
-    if (!body) {
-        error = QStringLiteral("The body must be a JSON object");
+    const std::optional<QString> name =
+        body ? JsonFields::string(*body, QStringLiteral("name")) : std::nullopt;
+    const std::optional<QString> script =
+        body ? JsonFields::string(*body, QStringLiteral("script")) : std::nullopt;
+    const QString emoji =
+        body ? JsonFields::string(*body, QStringLiteral("emoji")).value_or(QString()) : QString();
+    if (!name || name->trimmed().isEmpty() || !script || script->trimmed().isEmpty()) {
+        responder.send(HttpResponse::error(
+            400, QStringLiteral("A script skill needs a JSON body with a name and a script")));
         return std::nullopt;
     }
-    const std::optional<QString> name = JsonFields::string(*body, QStringLiteral("name"));
-    const std::optional<QString> script = JsonFields::string(*body, QStringLiteral("script"));
-    const QString emoji = JsonFields::string(*body, QStringLiteral("emoji")).value_or(QString());
-    if (!name || name->trimmed().isEmpty()) {
-        error = QStringLiteral("A script skill needs a name");
-        return std::nullopt;
-    }
-    if (!script || script->trimmed().isEmpty()) {
-        error = QStringLiteral("A script skill needs a script");
-        return std::nullopt;
-    }
-    return CustomSkill{request.pathParameter, *name, emoji.isEmpty() ? defaultEmoji : emoji, *script};
+    return CustomSkillDef{request.pathParameter, *name, emoji.isEmpty() ? defaultEmoji : emoji, *script};
 }
 
 } // namespace
@@ -40,19 +36,16 @@ void addCustomSkillRoutes(Router& router, ApiContext& context)
     router.add("GET", QStringLiteral("/api/custom-skills"),
                [&context](const HttpRequest&, const HttpResponder& responder) {
                    QJsonArray skills;
-                   for (const CustomSkill& skill : context.customSkills.all())
+                   for (const CustomSkillDef& skill : context.customSkills.all())
                        skills.append(skill.toJson());
                    responder.send(HttpResponse::json(skills));
                });
     router.add("POST", QStringLiteral("/api/custom-skills"),
                [&context](const HttpRequest& request, const HttpResponder& responder) {
-                   QString error;
-                   const std::optional<CustomSkill> definition = definitionFrom(request, error);
-                   if (!definition) {
-                       responder.send(HttpResponse::error(400, error));
+                   const std::optional<CustomSkillDef> definition = definitionFrom(request, responder);
+                   if (!definition)
                        return;
-                   }
-                   const std::optional<CustomSkill> created =
+                   const std::optional<CustomSkillDef> created =
                        context.customSkills.create(definition->name, definition->emoji, definition->script);
                    responder.send(
                        created ? HttpResponse::json(created->toJson())
@@ -60,19 +53,16 @@ void addCustomSkillRoutes(Router& router, ApiContext& context)
                });
     router.add("PUT", QStringLiteral("/api/custom-skills/*"),
                [&context](const HttpRequest& request, const HttpResponder& responder) {
-                   QString error;
-                   const std::optional<CustomSkill> definition = definitionFrom(request, error);
-                   if (!definition) {
-                       responder.send(HttpResponse::error(400, error));
+                   const std::optional<CustomSkillDef> definition = definitionFrom(request, responder);
+                   if (!definition)
                        return;
-                   }
                    if (!context.customSkills.update(*definition)) {
                        responder.send(
                            HttpResponse::error(404, QStringLiteral("No script skill with this id")));
                        return;
                    }
                    context.automations.refreshName(definition->id);
-                   responder.send(HttpResponse::json(QJsonObject{{QStringLiteral("success"), true}}));
+                   responder.send(HttpResponse::succeeded());
                });
     router.add("DELETE", QStringLiteral("/api/custom-skills/*"),
                [&context](const HttpRequest& request, const HttpResponder& responder) {
@@ -83,7 +73,7 @@ void addCustomSkillRoutes(Router& router, ApiContext& context)
                    }
                    // An automation must not outlive the script it runs.
                    context.automations.forget(request.pathParameter);
-                   responder.send(HttpResponse::json(QJsonObject{{QStringLiteral("success"), true}}));
+                   responder.send(HttpResponse::succeeded());
                });
 }
 

@@ -86,11 +86,7 @@ void addTelegramRoutes(Router& router, ApiContext& context)
                            HttpResponse::error(404, QStringLiteral("No Telegram bot is configured")));
                        return;
                    }
-                   QJsonObject object{{QStringLiteral("botUsername"), status->botUsername},
-                                      {QStringLiteral("configured"), status->configured}};
-                   if (status->chatId)
-                       object.insert(QStringLiteral("chatId"), *status->chatId);
-                   responder.send(HttpResponse::json(object));
+                   responder.send(HttpResponse::json(status->toJson()));
                });
     router.add("POST", QStringLiteral("/api/config/chat-id"),
                [&telegram](const HttpRequest& request, const HttpResponder& responder) {

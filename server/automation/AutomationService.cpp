@@ -15,7 +15,7 @@ std::optional<QString> AutomationService::skillName(const QString& skillId) cons
         if (skill.id == skillId)
             return skill.name;
     }
-    if (const std::optional<CustomSkill> custom = m_customSkills.find(skillId))
+    if (const std::optional<CustomSkillDef> custom = m_customSkills.find(skillId))
         return custom->name;
     return std::nullopt;
 }

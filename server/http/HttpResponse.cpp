@@ -12,6 +12,11 @@ HttpResponse HttpResponse::json(const QJsonArray& array, int status)
     return {status, QJsonDocument(array).toJson(QJsonDocument::Compact), "application/json"};
 }
 
+HttpResponse HttpResponse::succeeded()
+{
+    return json(QJsonObject{{QStringLiteral("success"), true}});
+}
+
 HttpResponse HttpResponse::error(int status, const QString& message)
 {
     return json(QJsonObject{{QStringLiteral("success"), false}, {QStringLiteral("error"), message}}, status);

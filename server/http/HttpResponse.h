@@ -14,6 +14,8 @@ struct HttpResponse
 
     static HttpResponse json(const QJsonObject& object, int status = 200);
     static HttpResponse json(const QJsonArray& array, int status = 200);
+    // {"success": true}
+    static HttpResponse succeeded();
     // {"success": false, "error": message} with a 4xx or 5xx status.
     static HttpResponse error(int status, const QString& message);
 

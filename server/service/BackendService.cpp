@@ -61,7 +61,8 @@ void BackendService::createServices()
             });
         },
         [this](const StoredAutomation& automation, const AutomationScheduler::Result& result) {
-            m_telegram->send(automationMessage(automation.name, automation.schedule, result.text));
+            m_telegram->send(automationMessage(automation.name.value_or(automation.skillId),
+                                               automation.schedule, result.text));
         },
         this);
     connect(m_automations, &AutomationService::changed, m_scheduler, &AutomationScheduler::reschedule);

@@ -84,7 +84,7 @@ QList<ChatResponder::Entry> ChatResponder::builtinEntries()
 QList<ChatResponder::Entry> ChatResponder::entries() const
 {
     QList<Entry> all = builtinEntries();
-    for (const CustomSkill& skill : m_customSkills.all())
+    for (const CustomSkillDef& skill : m_customSkills.all())
         all.append({skill.id, skill.emoji, skill.name, {}});
     return all;
 }

@@ -25,7 +25,7 @@ void CommandRunner::run(const QString& command, Done done)
         m_runner.run(*skill, report(QStringLiteral("skill")));
         return;
     }
-    if (const std::optional<CustomSkill> custom = m_customSkills.find(trimmed)) {
+    if (const std::optional<CustomSkillDef> custom = m_customSkills.find(trimmed)) {
         m_runner.runScript(custom->script, report(QStringLiteral("custom")));
         return;
     }

@@ -7,11 +7,7 @@
 
 QJsonObject StoredAutomation::toJson() const
 {
-    QJsonObject object{{QStringLiteral("id"), id},
-                       {QStringLiteral("skillId"), skillId},
-                       {QStringLiteral("name"), name},
-                       {QStringLiteral("schedule"), schedule},
-                       {QStringLiteral("enabled"), enabled}};
+    QJsonObject object = Automation::toJson();
     if (lastRunMs)
         object.insert(QStringLiteral("lastRun"),
                       Timestamp::format(QDateTime::fromMSecsSinceEpoch(*lastRunMs, Qt::UTC)));
@@ -39,14 +35,13 @@ QList<StoredAutomation> AutomationStore::select(const QString& where, const QVar
     if (!query.exec())
         return automations;
     while (query.next()) {
-        StoredAutomation automation{query.value(0).toString(),
-                                    query.value(1).toString(),
-                                    query.value(2).toString(),
-                                    query.value(3).toString(),
-                                    query.value(4).toInt(),
-                                    query.value(5).toBool(),
-                                    std::nullopt,
-                                    std::nullopt};
+        StoredAutomation automation;
+        automation.id = query.value(0).toString();
+        automation.skillId = query.value(1).toString();
+        automation.name = query.value(2).toString();
+        automation.schedule = query.value(3).toString();
+        automation.intervalMinutes = query.value(4).toInt();
+        automation.enabled = query.value(5).toBool();
         if (!query.value(6).isNull())
             automation.lastRunMs = query.value(6).toLongLong();
         if (!query.value(7).isNull())

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "backend/BackendRecords.h"
+
 #include <QDateTime>
 #include <QJsonObject>
 #include <QList>
@@ -8,15 +10,11 @@
 
 #include <optional>
 
-// One scheduled skill. There is at most one per skill id.
-struct StoredAutomation
+// One scheduled skill, as the client sees it (the schedule is the run-interval label, for example
+// "Every 2h"), with what the scheduler keeps beside it. There is at most one per skill id.
+struct StoredAutomation : Automation
 {
-    QString id;
-    QString skillId;
-    QString name;
-    QString schedule; // the run-interval label, for example "Every 2h"
     int intervalMinutes = 0;
-    bool enabled = false;
     std::optional<qint64> lastRunMs;
     std::optional<QString> lastResult;
 

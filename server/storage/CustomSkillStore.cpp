@@ -18,20 +18,12 @@ QString newId()
 
 } // namespace
 
-QJsonObject CustomSkill::toJson() const
-{
-    return {{QStringLiteral("id"), id},
-            {QStringLiteral("name"), name},
-            {QStringLiteral("emoji"), emoji},
-            {QStringLiteral("script"), script}};
-}
-
 bool CustomSkillStore::looksLikeCustomId(const QString& id)
 {
     return id.startsWith(idPrefix);
 }
 
-QList<CustomSkill> CustomSkillStore::select(const QString& where, const QVariantList& values) const
+QList<CustomSkillDef> CustomSkillStore::select(const QString& where, const QVariantList& values) const
 {
     QSqlQuery query(m_db);
     query.setForwardOnly(true);
@@ -39,7 +31,7 @@ QList<CustomSkill> CustomSkillStore::select(const QString& where, const QVariant
                   QStringLiteral(" ORDER BY created, rowid"));
     for (const QVariant& value : values)
         query.addBindValue(value);
-    QList<CustomSkill> skills;
+    QList<CustomSkillDef> skills;
     if (!query.exec())
         return skills;
     while (query.next())
@@ -48,22 +40,22 @@ QList<CustomSkill> CustomSkillStore::select(const QString& where, const QVariant
     return skills;
 }
 
-QList<CustomSkill> CustomSkillStore::all() const
+QList<CustomSkillDef> CustomSkillStore::all() const
 {
     return select({}, {});
 }
 
-std::optional<CustomSkill> CustomSkillStore::find(const QString& id) const
+std::optional<CustomSkillDef> CustomSkillStore::find(const QString& id) const
 {
-    const QList<CustomSkill> found = select(QStringLiteral("WHERE id = ?"), {id});
+    const QList<CustomSkillDef> found = select(QStringLiteral("WHERE id = ?"), {id});
     return found.isEmpty() ? std::nullopt : std::optional(found.first());
 }
 
-std::optional<CustomSkill> CustomSkillStore::create(const QString& name, const QString& emoji,
-                                                    const QString& script)
+std::optional<CustomSkillDef> CustomSkillStore::create(const QString& name, const QString& emoji,
+                                                       const QString& script)
 {
     for (int attempt = 0; attempt < 4; ++attempt) {
-        const CustomSkill skill{newId(), name, emoji, script};
+        const CustomSkillDef skill{newId(), name, emoji, script};
         QSqlQuery query(m_db);
         query.prepare(QStringLiteral("INSERT OR IGNORE INTO custom_skills(id, name, emoji, script, created) "
                                      "VALUES (?, ?, ?, ?, ?)"));
@@ -80,7 +72,7 @@ std::optional<CustomSkill> CustomSkillStore::create(const QString& name, const Q
     return std::nullopt;
 }
 
-bool CustomSkillStore::update(const CustomSkill& skill)
+bool CustomSkillStore::update(const CustomSkillDef& skill)
 {
     QSqlQuery query(m_db);
     query.prepare(QStringLiteral("UPDATE custom_skills SET name = ?, emoji = ?, script = ? WHERE id = ?"));

@@ -10,24 +10,7 @@ namespace {
 constexpr qint64 hourMs = 3'600'000;
 constexpr qint64 dayMs = 24 * hourMs;
 
-QJsonObject toJsonObject(const QMap<QString, qint64>& counts)
-{
-    QJsonObject object;
-    for (auto it = counts.cbegin(); it != counts.cend(); ++it)
-        object.insert(it.key(), it.value());
-    return object;
-}
-
 } // namespace
-
-QJsonObject EventStats::toJson() const
-{
-    return {{QStringLiteral("total"), total},
-            {QStringLiteral("today"), today},
-            {QStringLiteral("last24h"), last24h},
-            {QStringLiteral("byType"), toJsonObject(byType)},
-            {QStringLiteral("byApp"), toJsonObject(byApp)}};
-}
 
 bool EventStore::add(const QString& type, const QString& app, const std::optional<QString>& details,
                      qint64 timeMs, const QString& path)
@@ -108,9 +91,9 @@ QMap<QString, qint64> EventStore::countsOf(QSqlQuery& query) const
     return counts;
 }
 
-EventStats EventStore::stats(qint64 nowMs, qint64 dayStartMs) const
+DashboardStats EventStore::stats(qint64 nowMs, qint64 dayStartMs) const
 {
-    EventStats stats;
+    DashboardStats stats;
     stats.byType =
         countsOf(prepared(m_byType, QStringLiteral("SELECT type, count FROM event_counts_by_type")));
     stats.byApp = countsOf(prepared(m_byApp, QStringLiteral("SELECT app, count FROM event_counts_by_app")));

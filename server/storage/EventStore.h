@@ -1,25 +1,13 @@
 #pragma once
 
+#include "backend/BackendRecords.h"
 #include "model/SecurityAlert.h"
 
-#include <QJsonObject>
 #include <QMap>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 
 #include <optional>
-
-// The dashboard's counters, as the client decodes them.
-struct EventStats
-{
-    qint64 total = 0;
-    qint64 today = 0;
-    qint64 last24h = 0;
-    QMap<QString, qint64> byType;
-    QMap<QString, qint64> byApp;
-
-    QJsonObject toJson() const;
-};
 
 // The stored accesses. Times are milliseconds since the epoch (UTC). The reading statements are
 // prepared once: the dashboard asks for the counters every few seconds.
@@ -33,7 +21,7 @@ public:
     // The newest `limit` events, newest first.
     QList<SecurityAlert> newest(int limit) const;
     // `dayStartMs` is the start of the local day that holds `nowMs`.
-    EventStats stats(qint64 nowMs, qint64 dayStartMs) const;
+    DashboardStats stats(qint64 nowMs, qint64 dayStartMs) const;
     // The time of the oldest event at or after `startMs`; nothing when there is none.
     std::optional<qint64> oldestSince(qint64 startMs) const;
     // Events older than `cutoffMs` are deleted; returns how many, or -1 on failure.

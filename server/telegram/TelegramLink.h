@@ -1,5 +1,7 @@
 #pragma once
 
+#include "backend/BackendRecords.h"
+
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -16,12 +18,8 @@ class TelegramLink : public QObject
 {
     Q_OBJECT
 public:
-    struct Status
-    {
-        QString botUsername;
-        std::optional<QString> chatId;
-        bool configured = false; // a chat is linked
-    };
+    // `configured` is true once a chat is linked.
+    using Status = TelegramStatus;
 
     struct Reply
     {

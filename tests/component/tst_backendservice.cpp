@@ -22,19 +22,6 @@
 
 #include <unistd.h>
 
-namespace {
-
-template <typename T, typename Call> T await(Call call)
-{
-    Awaited<T> result;
-    call(result.context(), result.callback());
-    if (!result.wait(20000))
-        qFatal("no result from the backend");
-    return result.value();
-}
-
-} // namespace
-
 // A whole backend in the test's process, with a clock of the test's own: automations run at their
 // aligned times and their results go to the linked Telegram chat; recorded accesses reach the API.
 class BackendServiceTest : public QObject
@@ -53,10 +40,10 @@ private:
 
     void linkTelegram()
     {
-        QVERIFY(await<bool>(
+        QVERIFY(awaitResult<bool>(
             [&](auto c, auto d) { m_client->saveTelegramToken(QStringLiteral("123:abc"), c, d); }));
         m_botApi->addUpdates(QJsonArray{FakeBotApi::messageUpdate(1, 4242)});
-        const auto linked = await<std::optional<TelegramAuthResult>>(
+        const auto linked = awaitResult<std::optional<TelegramAuthResult>>(
             [&](auto c, auto d) { m_client->authorizeTelegram(c, d); });
         QVERIFY(linked && linked->success);
     }
@@ -112,9 +99,9 @@ private Q_SLOTS:
         linkTelegram();
         const QDate today = QDate::currentDate();
         setClock(QDateTime(today, QTime(10, 29, 59, 600)));
-        QVERIFY(await<bool>(
+        QVERIFY(awaitResult<bool>(
             [&](auto c, auto d) { m_client->enableAutomation(QStringLiteral("camera-status"), c, d); }));
-        QVERIFY(await<bool>(
+        QVERIFY(awaitResult<bool>(
             [&](auto c, auto d) { m_client->enableAutomation(QStringLiteral("firewall-status"), c, d); }));
         QCOMPARE(m_service->scheduler().nextRunOf(QStringLiteral("camera-status")),
                  QDateTime(today, QTime(10, 30)));
@@ -132,7 +119,7 @@ private Q_SLOTS:
                  QDateTime(today, QTime(11, 0)));
         QCOMPARE(m_service->scheduler().nextRun(), QDateTime(today, QTime(11, 0)));
         const auto automations =
-            await<QList<Automation>>([&](auto c, auto d) { m_client->fetchAutomations(c, d); });
+            awaitResult<QList<Automation>>([&](auto c, auto d) { m_client->fetchAutomations(c, d); });
         QCOMPARE(automations.size(), 2);
     }
 
@@ -142,9 +129,9 @@ private Q_SLOTS:
         linkTelegram();
         const QDate today = QDate::currentDate();
         setClock(QDateTime(today, QTime(13, 59, 59, 700)));
-        QVERIFY(await<bool>(
+        QVERIFY(awaitResult<bool>(
             [&](auto c, auto d) { m_client->enableAutomation(QStringLiteral("microphone-status"), c, d); }));
-        QVERIFY(await<bool>(
+        QVERIFY(awaitResult<bool>(
             [&](auto c, auto d) { m_client->disableAutomation(QStringLiteral("microphone-status"), c, d); }));
         QVERIFY(!m_service->scheduler().nextRun().isValid());
         QTest::qWait(800);
@@ -156,10 +143,13 @@ private Q_SLOTS:
     {
         startService();
         setClock(QDateTime(QDate(2025, 3, 12), QTime(9, 15, 42, 517)));
-        QVERIFY(await<QList<SecurityAlert>>([&](auto c, auto d) { m_client->fetchAlerts(c, d); }).isEmpty());
+        QVERIFY(awaitResult<QList<SecurityAlert>>([&](auto c, auto d) {
+                    m_client->fetchAlerts(c, d);
+                }).isEmpty());
         m_service->events().record(QStringLiteral("Camera"), QStringLiteral("cheese"),
                                    QStringLiteral("/dev/video0"));
-        const auto alerts = await<QList<SecurityAlert>>([&](auto c, auto d) { m_client->fetchAlerts(c, d); });
+        const auto alerts =
+            awaitResult<QList<SecurityAlert>>([&](auto c, auto d) { m_client->fetchAlerts(c, d); });
         QCOMPARE(alerts.size(), 1);
         QCOMPARE(alerts[0].type, QStringLiteral("camera"));
         QCOMPARE(alerts[0].app, QStringLiteral("cheese"));
@@ -170,7 +160,7 @@ private Q_SLOTS:
         const qint64 after = QDateTime(QDate(2025, 3, 12), QTime(9, 15, 42, 517)).msecsTo(*stamped);
         QVERIFY(after >= 0 && after < 5000);
         const auto stats =
-            await<std::optional<DashboardStats>>([&](auto c, auto d) { m_client->fetchStats(c, d); });
+            awaitResult<std::optional<DashboardStats>>([&](auto c, auto d) { m_client->fetchStats(c, d); });
         QVERIFY(stats);
         QCOMPARE(stats->today, 1);
         QCOMPARE(stats->byApp.value(QStringLiteral("cheese")), 1);
@@ -201,10 +191,12 @@ private Q_SLOTS:
         QFile node(video0);
         QVERIFY(node.open(QIODevice::ReadOnly));
         node.close();
-        QTRY_VERIFY_WITH_TIMEOUT(
-            !await<QList<SecurityAlert>>([&](auto c, auto d) { m_client->fetchAlerts(c, d); }).isEmpty(),
-            10000);
-        const auto alerts = await<QList<SecurityAlert>>([&](auto c, auto d) { m_client->fetchAlerts(c, d); });
+        QTRY_VERIFY_WITH_TIMEOUT(!awaitResult<QList<SecurityAlert>>([&](auto c, auto d) {
+                                      m_client->fetchAlerts(c, d);
+                                  }).isEmpty(),
+                                 10000);
+        const auto alerts =
+            awaitResult<QList<SecurityAlert>>([&](auto c, auto d) { m_client->fetchAlerts(c, d); });
         QCOMPARE(alerts.size(), 1);
         QCOMPARE(alerts[0].type, QStringLiteral("camera"));
         QCOMPARE(alerts[0].app, QStringLiteral("cheese"));
@@ -217,7 +209,7 @@ private Q_SLOTS:
         startService();
         const QDate today = QDate::currentDate();
         setClock(QDateTime(today, QTime(7, 59, 59, 700)));
-        QVERIFY(await<bool>(
+        QVERIFY(awaitResult<bool>(
             [&](auto c, auto d) { m_client->enableAutomation(QStringLiteral("memory-usage"), c, d); }));
         QSignalSpy finished(&m_service->scheduler(), &AutomationScheduler::automationFinished);
         QVERIFY(finished.wait(15000));

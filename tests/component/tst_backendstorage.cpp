@@ -100,7 +100,7 @@ private Q_SLOTS:
         };
         for (const Event& event : stored)
             QVERIFY(events.add(QLatin1String(event.type), QLatin1String(event.app), std::nullopt, event.at));
-        const EventStats stats = events.stats(now, dayStart);
+        const DashboardStats stats = events.stats(now, dayStart);
         QCOMPARE(stats.total, 7);
         QCOMPARE(stats.last24h, 6);
         QCOMPARE(stats.today, 2);
@@ -117,7 +117,7 @@ private Q_SLOTS:
         const quint64 pruned1 = events.revision();
         QCOMPARE(events.removeOlderThan(now - 24 * hourMs), 0);
         QCOMPARE(events.revision(), pruned1); // nothing removed, nothing changed
-        const EventStats pruned = events.stats(now, dayStart);
+        const DashboardStats pruned = events.stats(now, dayStart);
         QCOMPARE(pruned.total, 6);
         QCOMPARE(pruned.byType.value(QStringLiteral("camera")), 4);
         QCOMPARE(pruned.last24h, 6);
@@ -187,7 +187,7 @@ private Q_SLOTS:
             {second->id, QStringLiteral("Who is on"), QStringLiteral("👥"), QStringLiteral("w")}));
         QVERIFY(!store.update({QStringLiteral("custom-missing"), QStringLiteral("x"), QStringLiteral("x"),
                                QStringLiteral("x")}));
-        const QList<CustomSkill> all = store.all();
+        const QList<CustomSkillDef> all = store.all();
         QCOMPARE(all.size(), 2);
         QCOMPARE(all[0].name, QStringLiteral("Uptime"));
         QCOMPARE(all[1].script, QStringLiteral("w"));

@@ -17,19 +17,6 @@
 
 #include <unistd.h>
 
-namespace {
-
-template <typename T, typename Call> T await(Call call)
-{
-    Awaited<T> result;
-    call(result.context(), result.callback());
-    if (!result.wait(20000))
-        qFatal("no result from the backend");
-    return result.value();
-}
-
-} // namespace
-
 // The real halvexd on a free port, driven by the desktop's own HalvexClient and by raw requests.
 class HalvexdTest : public QObject
 {
@@ -81,20 +68,23 @@ private Q_SLOTS:
     void freshBackendAnswersEveryRead()
     {
         QVERIFY(startBackend());
-        QVERIFY(await<bool>([&](auto c, auto d) { client().checkStatus(c, d); }));
-        QVERIFY(await<QList<SecurityAlert>>([&](auto c, auto d) { client().fetchAlerts(c, d); }).isEmpty());
+        QVERIFY(awaitResult<bool>([&](auto c, auto d) { client().checkStatus(c, d); }));
+        QVERIFY(
+            awaitResult<QList<SecurityAlert>>([&](auto c, auto d) { client().fetchAlerts(c, d); }).isEmpty());
         const auto stats =
-            await<std::optional<DashboardStats>>([&](auto c, auto d) { client().fetchStats(c, d); });
+            awaitResult<std::optional<DashboardStats>>([&](auto c, auto d) { client().fetchStats(c, d); });
         QVERIFY(stats);
         QCOMPARE(stats->total, 0);
         const auto xmtp =
-            await<std::optional<XMTPStatus>>([&](auto c, auto d) { client().fetchXMTPStatus(c, d); });
+            awaitResult<std::optional<XMTPStatus>>([&](auto c, auto d) { client().fetchXMTPStatus(c, d); });
         QVERIFY(xmtp);
         QVERIFY(!xmtp->running);
-        QVERIFY(!await<std::optional<TelegramStatus>>(
+        QVERIFY(!awaitResult<std::optional<TelegramStatus>>(
             [&](auto c, auto d) { client().fetchTelegramStatus(c, d); }));
-        QVERIFY(await<QList<Automation>>([&](auto c, auto d) { client().fetchAutomations(c, d); }).isEmpty());
-        QVERIFY(await<QList<CustomSkillDef>>([&](auto c, auto d) {
+        QVERIFY(awaitResult<QList<Automation>>([&](auto c, auto d) {
+                    client().fetchAutomations(c, d);
+                }).isEmpty());
+        QVERIFY(awaitResult<QList<CustomSkillDef>>([&](auto c, auto d) {
                     client().fetchCustomSkills(c, d);
                 }).isEmpty());
         QVERIFY(QFile::exists(databasePath()));
@@ -114,14 +104,15 @@ private Q_SLOTS:
                 events.add(QStringLiteral("camera"), QStringLiteral("Discord"), std::nullopt, now - 1000));
         }
         QVERIFY(startBackend());
-        const auto alerts = await<QList<SecurityAlert>>([&](auto c, auto d) { client().fetchAlerts(c, d); });
+        const auto alerts =
+            awaitResult<QList<SecurityAlert>>([&](auto c, auto d) { client().fetchAlerts(c, d); });
         QCOMPARE(alerts.size(), 3);
         QCOMPARE(alerts[0].type, QStringLiteral("camera"));
         QCOMPARE(alerts[0].app, QStringLiteral("Discord"));
         QCOMPARE(alerts[1].details, std::optional<QString>(QStringLiteral("stream")));
         QCOMPARE(alerts[2].app, QStringLiteral("zoom.us"));
         const auto stats =
-            await<std::optional<DashboardStats>>([&](auto c, auto d) { client().fetchStats(c, d); });
+            awaitResult<std::optional<DashboardStats>>([&](auto c, auto d) { client().fetchStats(c, d); });
         QVERIFY(stats);
         QCOMPARE(stats->total, 3);
         QCOMPARE(stats->last24h, 2);
@@ -132,33 +123,35 @@ private Q_SLOTS:
     void customSkillsRoundTrip()
     {
         QVERIFY(startBackend());
-        const auto created = await<std::optional<CustomSkillDef>>([&](auto c, auto d) {
+        const auto created = awaitResult<std::optional<CustomSkillDef>>([&](auto c, auto d) {
             client().createCustomSkill(QStringLiteral(" Answer "), QStringLiteral("🧮"),
                                        QStringLiteral("#!/bin/bash\necho $((6*7))\n"), c, d);
         });
         QVERIFY(created);
         QCOMPARE(created->name, QStringLiteral(" Answer "));
-        QCOMPARE(await<std::optional<QString>>(
+        QCOMPARE(awaitResult<std::optional<QString>>(
                      [&](auto c, auto d) { client().executeCommand(created->id, c, d); }),
                  std::optional<QString>(QStringLiteral("42")));
         CustomSkillDef changed = *created;
         changed.name = QStringLiteral("Answer");
         changed.script = QStringLiteral("echo changed");
-        QVERIFY(await<bool>([&](auto c, auto d) { client().updateCustomSkill(changed, c, d); }));
+        QVERIFY(awaitResult<bool>([&](auto c, auto d) { client().updateCustomSkill(changed, c, d); }));
         const auto listed =
-            await<QList<CustomSkillDef>>([&](auto c, auto d) { client().fetchCustomSkills(c, d); });
+            awaitResult<QList<CustomSkillDef>>([&](auto c, auto d) { client().fetchCustomSkills(c, d); });
         QCOMPARE(listed.size(), 1);
         QCOMPARE(listed[0].name, QStringLiteral("Answer"));
         QCOMPARE(listed[0].script, QStringLiteral("echo changed"));
-        QVERIFY(await<bool>([&](auto c, auto d) { client().enableAutomation(created->id, c, d); }));
-        QVERIFY(await<bool>([&](auto c, auto d) { client().deleteCustomSkill(created->id, c, d); }));
-        QVERIFY(!await<bool>([&](auto c, auto d) { client().deleteCustomSkill(created->id, c, d); }));
-        QVERIFY(await<QList<CustomSkillDef>>([&](auto c, auto d) {
+        QVERIFY(awaitResult<bool>([&](auto c, auto d) { client().enableAutomation(created->id, c, d); }));
+        QVERIFY(awaitResult<bool>([&](auto c, auto d) { client().deleteCustomSkill(created->id, c, d); }));
+        QVERIFY(!awaitResult<bool>([&](auto c, auto d) { client().deleteCustomSkill(created->id, c, d); }));
+        QVERIFY(awaitResult<QList<CustomSkillDef>>([&](auto c, auto d) {
                     client().fetchCustomSkills(c, d);
                 }).isEmpty());
         // The automation went with its script.
-        QVERIFY(await<QList<Automation>>([&](auto c, auto d) { client().fetchAutomations(c, d); }).isEmpty());
-        QVERIFY(!await<bool>([&](auto c, auto d) { client().updateCustomSkill(changed, c, d); }));
+        QVERIFY(awaitResult<QList<Automation>>([&](auto c, auto d) {
+                    client().fetchAutomations(c, d);
+                }).isEmpty());
+        QVERIFY(!awaitResult<bool>([&](auto c, auto d) { client().updateCustomSkill(changed, c, d); }));
     }
 
     void commandsAndChat_data()
@@ -192,7 +185,7 @@ private Q_SLOTS:
         QFETCH(QString, text);
         QFETCH(QString, expected);
         QVERIFY(startBackend());
-        const auto reply = await<std::optional<QString>>([&](auto c, auto d) {
+        const auto reply = awaitResult<std::optional<QString>>([&](auto c, auto d) {
             if (chat)
                 client().sendChatMessage(text, c, d);
             else
@@ -205,7 +198,7 @@ private Q_SLOTS:
     void blockForceQuitsLikeTheEngine()
     {
         QVERIFY(startBackend());
-        const auto reply = await<std::optional<QString>>(
+        const auto reply = awaitResult<std::optional<QString>>(
             [&](auto c, auto d) { client().executeCommand(QStringLiteral("block camera zoom.us"), c, d); });
         QVERIFY(reply && reply->contains(QLatin1String("zoom.us")));
         QVERIFY(m_pkill->waitForCalls(1));
@@ -215,23 +208,23 @@ private Q_SLOTS:
     void automationsSurviveRestart()
     {
         QVERIFY(startBackend());
-        QVERIFY(await<bool>(
+        QVERIFY(awaitResult<bool>(
             [&](auto c, auto d) { client().enableAutomation(QStringLiteral("firewall-status"), c, d); }));
-        QVERIFY(await<bool>(
+        QVERIFY(awaitResult<bool>(
             [&](auto c, auto d) { client().enableAutomation(QStringLiteral("camera-status"), c, d); }));
-        QVERIFY(!await<bool>(
+        QVERIFY(!awaitResult<bool>(
             [&](auto c, auto d) { client().enableAutomation(QStringLiteral("screenshot"), c, d); }));
-        QVERIFY(!await<bool>(
+        QVERIFY(!awaitResult<bool>(
             [&](auto c, auto d) { client().enableAutomation(QStringLiteral("flush-dns"), c, d); }));
-        QVERIFY(!await<bool>(
+        QVERIFY(!awaitResult<bool>(
             [&](auto c, auto d) { client().enableAutomation(QStringLiteral("no-such-skill"), c, d); }));
-        QVERIFY(await<bool>(
+        QVERIFY(awaitResult<bool>(
             [&](auto c, auto d) { client().disableAutomation(QStringLiteral("camera-status"), c, d); }));
-        QVERIFY(await<bool>(
+        QVERIFY(awaitResult<bool>(
             [&](auto c, auto d) { client().disableAutomation(QStringLiteral("vpn-checker"), c, d); }));
         QVERIFY(m_halvexd->restart());
         const auto automations =
-            await<QList<Automation>>([&](auto c, auto d) { client().fetchAutomations(c, d); });
+            awaitResult<QList<Automation>>([&](auto c, auto d) { client().fetchAutomations(c, d); });
         QCOMPARE(automations.size(), 2);
         QCOMPARE(automations[0].skillId, QStringLiteral("firewall-status"));
         QCOMPARE(automations[0].schedule, QStringLiteral("Every 2h"));
@@ -266,7 +259,7 @@ private Q_SLOTS:
         const QStringList committed = answered;
         QVERIFY(m_halvexd->start(m_halvexd->port()));
         const auto stored =
-            await<QList<CustomSkillDef>>([&](auto c, auto d) { client().fetchCustomSkills(c, d); });
+            awaitResult<QList<CustomSkillDef>>([&](auto c, auto d) { client().fetchCustomSkills(c, d); });
         QStringList storedIds;
         for (const CustomSkillDef& skill : stored)
             storedIds.append(skill.id);
@@ -278,20 +271,20 @@ private Q_SLOTS:
     void telegramLink()
     {
         QVERIFY(startBackend());
-        QVERIFY(
-            !await<bool>([&](auto c, auto d) { client().saveTelegramToken(QStringLiteral("   "), c, d); }));
-        QVERIFY(await<bool>(
+        QVERIFY(!awaitResult<bool>(
+            [&](auto c, auto d) { client().saveTelegramToken(QStringLiteral("   "), c, d); }));
+        QVERIFY(awaitResult<bool>(
             [&](auto c, auto d) { client().saveTelegramToken(QStringLiteral("  123456:ABC-def\t"), c, d); }));
         const QList<FakeBotApi::Request> getMe = m_botApi->requests(QStringLiteral("getMe"));
         QCOMPARE(getMe.size(), 1);
         QCOMPARE(FakeBotApi::tokenOf(getMe.first()), QStringLiteral("123456:ABC-def"));
-        auto status =
-            await<std::optional<TelegramStatus>>([&](auto c, auto d) { client().fetchTelegramStatus(c, d); });
+        auto status = awaitResult<std::optional<TelegramStatus>>(
+            [&](auto c, auto d) { client().fetchTelegramStatus(c, d); });
         QVERIFY(status);
         QCOMPARE(status->botUsername, QStringLiteral("halvex_test_bot"));
         QVERIFY(!status->configured);
 
-        auto authorized = await<std::optional<TelegramAuthResult>>(
+        auto authorized = awaitResult<std::optional<TelegramAuthResult>>(
             [&](auto c, auto d) { client().authorizeTelegram(c, d); });
         QVERIFY(authorized);
         QVERIFY(!authorized->success);
@@ -299,7 +292,7 @@ private Q_SLOTS:
                 authorized->instructions->join(QLatin1Char(' ')).contains(QLatin1String("@halvex_test_bot")));
 
         m_botApi->addUpdates(QJsonArray{FakeBotApi::messageUpdate(7, 5551234)});
-        authorized = await<std::optional<TelegramAuthResult>>(
+        authorized = awaitResult<std::optional<TelegramAuthResult>>(
             [&](auto c, auto d) { client().authorizeTelegram(c, d); });
         QVERIFY(authorized && authorized->success);
         QVERIFY(authorized->message && authorized->message->contains(QStringLiteral("✅")));
@@ -311,16 +304,16 @@ private Q_SLOTS:
                      .value(QStringLiteral("chat_id"))
                      .toString(),
                  QStringLiteral("5551234"));
-        status =
-            await<std::optional<TelegramStatus>>([&](auto c, auto d) { client().fetchTelegramStatus(c, d); });
+        status = awaitResult<std::optional<TelegramStatus>>(
+            [&](auto c, auto d) { client().fetchTelegramStatus(c, d); });
         QVERIFY(status && status->configured);
         QCOMPARE(status->chatId, std::optional<QString>(QStringLiteral("5551234")));
         // The backend keeps the chat itself; the desktop's settings are the desktop's business.
         QVERIFY(!Settings().telegramChatId());
 
-        QVERIFY(await<bool>([&](auto c, auto d) { client().disconnectTelegram(c, d); }));
-        status =
-            await<std::optional<TelegramStatus>>([&](auto c, auto d) { client().fetchTelegramStatus(c, d); });
+        QVERIFY(awaitResult<bool>([&](auto c, auto d) { client().disconnectTelegram(c, d); }));
+        status = awaitResult<std::optional<TelegramStatus>>(
+            [&](auto c, auto d) { client().fetchTelegramStatus(c, d); });
         QVERIFY(status && !status->configured && !status->chatId);
         QCOMPARE(status->botUsername, QStringLiteral("halvex_test_bot"));
     }
@@ -336,7 +329,7 @@ private Q_SLOTS:
         QCOMPARE(FakeBotApi::tokenOf(m_botApi->requests(QStringLiteral("getMe")).first()),
                  QStringLiteral("777:seeded"));
         QTRY_VERIFY([&] {
-            const auto status = await<std::optional<TelegramStatus>>(
+            const auto status = awaitResult<std::optional<TelegramStatus>>(
                 [&](auto c, auto d) { client().fetchTelegramStatus(c, d); });
             return status && status->botUsername == QLatin1String("halvex_test_bot");
         }());
