@@ -1,9 +1,11 @@
-# make run: build and start the product; make test: build with sanitizers and run every test.
+# make run: build and start the product; make test: build with sanitizers and run every test;
+# make install: install both programs, the backend's user service and the desktop entry under PREFIX.
 JOBS ?= $(shell nproc)
+PREFIX ?= $(HOME)/.local
 RELEASE_DIR := build/release
 TEST_DIR := build/asan
 
-.PHONY: setup build run test bench format clean
+.PHONY: setup build run install test bench format clean
 
 setup:
 	@scripts/setup.sh
@@ -14,6 +16,12 @@ build: setup
 
 run: build
 	@scripts/run.sh $(RELEASE_DIR)
+
+install: setup
+	cmake -S . -B $(RELEASE_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release -DHALVEX_BUILD_TESTS=OFF -DCMAKE_INSTALL_PREFIX=$(PREFIX)
+	cmake --build $(RELEASE_DIR) -j $(JOBS)
+	cmake --install $(RELEASE_DIR)
+	@scripts/install-service.sh $(PREFIX)
 
 test: setup
 	cmake -S . -B $(TEST_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DHALVEX_SANITIZE=ON -DHALVEX_BUILD_BENCH=OFF

@@ -4,7 +4,10 @@
 #include "monitor/AccessSource.h"
 #include "monitor/AlertNotice.h"
 #include "monitor/AlertsFile.h"
+#include "monitor/CameraPoller.h"
+#include "monitor/LinuxDeviceWatcher.h"
 #include "monitor/LogStream.h"
+#include "monitor/PermissionAudit.h"
 #include "monitor/TelegramBotApi.h"
 #include "monitor/TelegramCallbackPoller.h"
 #include "monitor/TelegramDigest.h"
@@ -26,6 +29,8 @@ MonitorEngine::MonitorEngine(bool autoStart, std::unique_ptr<Notifier> notifier,
     : QObject(parent), m_notifier(std::move(notifier)), m_clock(std::move(clock))
 {
     createTelegramAlerting();
+    m_permissionAudit = new PermissionAudit(this);
+    connect(m_permissionAudit, &PermissionAudit::permissionsRead, this, &MonitorEngine::setPermissions);
     setSources(createPlatformSources());
     initialise(autoStart);
 }
@@ -61,8 +66,12 @@ void MonitorEngine::createTelegramAlerting()
 std::vector<AccessSource*> MonitorEngine::createPlatformSources()
 {
     std::vector<AccessSource*> sources;
-    if (Platform::isMacOS())
+    if (Platform::isMacOS()) {
         sources.push_back(new LogStream);
+        sources.push_back(new CameraPoller);
+    } else {
+        sources.push_back(new LinuxDeviceWatcher);
+    }
     return sources;
 }
 
@@ -122,6 +131,8 @@ void MonitorEngine::refreshPermissions()
     // Linux keeps no consent database: there is nothing to audit.
     if (Platform::isLinux())
         setPermissions({});
+    else
+        m_permissionAudit->refresh();
 }
 
 QString MonitorEngine::friendlyAppName(const QString& app)

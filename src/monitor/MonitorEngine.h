@@ -16,6 +16,7 @@
 class AccessSource;
 class AlertsFileWriter;
 class Notifier;
+class PermissionAudit;
 class TelegramBotApi;
 class TelegramCallbackPoller;
 class TelegramDigest;
@@ -51,7 +52,8 @@ public:
     void persistAlerts();
     void refreshPermissions();
     // Force-quits every process whose name matches `name` literally, case-insensitively. Returns at once.
-    void killApp(const QString& name);
+    // Static: the backend service force-quits the same way without an engine.
+    static void killApp(const QString& name);
 
     static QString friendlyAppName(const QString& app);
     static QString cooldownKey(const QString& type, const QString& app);
@@ -60,6 +62,8 @@ public:
     AlertsFileWriter& alertsWriter() { return *m_writer; }
 
     void setSources(std::vector<AccessSource*> sources);
+    // The detection sources of this OS, new and not started; the backend service runs the same ones.
+    static std::vector<AccessSource*> createPlatformSources();
 
     // Telegram alerting: the digest receives every access, the poller obeys force-quit buttons.
     TelegramBotApi& telegramApi() { return *m_telegramApi; }
@@ -79,7 +83,6 @@ private:
     void initialise(bool autoStart);
     void setMonitoring(bool monitoring);
     void createTelegramAlerting();
-    std::vector<AccessSource*> createPlatformSources();
 
     QList<SecurityAlert> m_alerts;
     QList<AppPermission> m_permissions;
@@ -89,6 +92,7 @@ private:
     std::vector<AccessSource*> m_sources;
     std::unique_ptr<Notifier> m_notifier;
     std::unique_ptr<AlertsFileWriter> m_writer;
+    PermissionAudit* m_permissionAudit = nullptr;
     Clock m_clock;
     TelegramBotApi* m_telegramApi = nullptr;
     TelegramCallbackPoller* m_telegramPoller = nullptr;

@@ -194,6 +194,17 @@ void TelegramBotApi::getUpdatesAfter(const QString& token, qint64 offset, QObjec
 
 void TelegramBotApi::fetchAndSaveChatId(const QString& token, QObject* context, OptionalTextDone done)
 {
+    fetchChatId(token, context, [token, done = std::move(done)](const std::optional<QString>& chatId) {
+        if (chatId) {
+            Settings().setTelegramChatId(*chatId);
+            print(token, QStringLiteral("[Telegram] Saved chatId: ") + *chatId);
+        }
+        done(chatId);
+    });
+}
+
+void TelegramBotApi::fetchChatId(const QString& token, QObject* context, OptionalTextDone done)
+{
     print(token, QStringLiteral("[Telegram] Deleting webhook..."));
     // A webhook makes getUpdates refuse to answer; whether the removal worked shows in the next step.
     call("GET", token, QStringLiteral("/deleteWebhook"), std::nullopt, m_timeouts.standard, context,
@@ -223,8 +234,6 @@ void TelegramBotApi::askForUpdatesAfterWebhookRemoval(const QString& token, QObj
                  done(std::nullopt);
                  return;
              }
-             Settings().setTelegramChatId(*chatId);
-             print(token, QStringLiteral("[Telegram] Saved chatId: ") + *chatId);
              done(chatId);
          });
 }

@@ -71,6 +71,8 @@ public:
     void getUpdatesAfter(const QString& token, qint64 offset, QObject* context, UpdatesDone done);
     // Finds the chat of the latest message sent to the bot and stores it as the alert chat.
     void fetchAndSaveChatId(const QString& token, QObject* context, OptionalTextDone done);
+    // The same search without storing anything: the backend service keeps the chat itself.
+    void fetchChatId(const QString& token, QObject* context, OptionalTextDone done);
     // The bot's username when the token is accepted; none otherwise.
     void validateTelegramToken(const QString& token, QObject* context, OptionalTextDone done);
 

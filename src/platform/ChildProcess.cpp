@@ -7,6 +7,9 @@
 
 #include <memory>
 
+#include <signal.h>
+#include <unistd.h>
+
 namespace ChildProcess {
 namespace {
 
@@ -52,6 +55,8 @@ void run(const QString& program, const QStringList& arguments, const ProcessOpti
         process->setStandardOutputFile(QProcess::nullDevice());
     if (!options.captureErrors)
         process->setStandardErrorFile(QProcess::nullDevice());
+    if (options.ownProcessGroup)
+        process->setChildProcessModifier([] { ::setpgid(0, 0); });
 
     // Output is read while the process runs, so a listing larger than the pipe buffer cannot stall it.
     QObject::connect(process, &QProcess::readyReadStandardOutput, process, [process, result, options]() {
@@ -82,8 +87,11 @@ void run(const QString& program, const QStringList& arguments, const ProcessOpti
     if (options.timeoutMs > 0) {
         auto* timer = new QTimer(process);
         timer->setSingleShot(true);
-        QObject::connect(timer, &QTimer::timeout, process, [process, result]() {
+        QObject::connect(timer, &QTimer::timeout, process, [process, result, options]() {
             result->timedOut = true;
+            // The leader is not reaped yet, so its id still names its group and nothing else.
+            if (options.ownProcessGroup && process->processId() > 0)
+                ::kill(-pid_t(process->processId()), SIGKILL);
             process->kill();
         });
         timer->start(options.timeoutMs);

@@ -18,6 +18,9 @@ struct ProcessOptions
     qint64 outputCap = -1;      // -1: keep all of standard output; otherwise keep at most this many bytes
     bool captureOutput = true;  // false: standard output is discarded
     bool captureErrors = false; // true: standard error is kept too (same cap)
+    // true: the program runs in a process group of its own, and the time limit kills the whole group,
+    // so a script cannot outlive its limit through the processes it started.
+    bool ownProcessGroup = false;
     QString workingDirectory;
     std::optional<QProcessEnvironment> environment;
 };

@@ -32,3 +32,13 @@ private:
     std::optional<T> m_value;
     int m_calls = 0;
 };
+
+// Starts `call(context, callback)` and waits for its one result; the test aborts when none comes.
+template <typename T, typename Call> T awaitResult(Call call, int timeoutMs = 20000)
+{
+    Awaited<T> result;
+    call(result.context(), result.callback());
+    if (!result.wait(timeoutMs))
+        qFatal("no result came");
+    return result.value();
+}

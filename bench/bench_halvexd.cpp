@@ -1,0 +1,162 @@
+#include "BenchUtil.h"
+#include "ProcessProbe.h"
+#include "storage/Database.h"
+#include "storage/EventStore.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <algorithm>
+#include <cstdio>
+
+namespace {
+
+constexpr int storedEvents = 100'000;
+constexpr int requestsPerSecond = 200;
+constexpr int secondsPerEndpoint = 10;
+
+// 100,000 accesses spread over the 90 days the backend keeps: 40 applications, three access types.
+bool fillDatabase(const QString& path)
+{
+    auto database = Database::open(path, nullptr);
+    if (!database)
+        return false;
+    EventStore events(database->connection());
+    const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    const qint64 spacing = 90LL * 86'400'000 / storedEvents;
+    const char* types[] = {"camera", "microphone", "location"};
+    return database->inTransaction([&]() {
+        for (int i = 0; i < storedEvents; ++i) {
+            if (!events.add(QLatin1String(types[i % 3]), QStringLiteral("app-%1").arg(i % 40),
+                            i % 7 == 0 ? std::optional<QString>(QStringLiteral("detail")) : std::nullopt,
+                            now - i * spacing))
+                return false;
+        }
+        return true;
+    });
+}
+
+// The counters computed afresh, as after every change of the events: whole hours from the hourly
+// counters, the rest from the time index.
+double computedStatsMicroseconds(const QString& path)
+{
+    auto database = Database::open(path, nullptr);
+    EventStore events(database->connection());
+    const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    return microsecondsPerIteration(200, [&]() { events.stats(now, now - 9 * 3'600'000); });
+}
+
+quint16 freePort()
+{
+    QTcpServer probe;
+    probe.listen(QHostAddress::LocalHost, 0);
+    return probe.serverPort();
+}
+
+// One answer off a keep-alive connection; false when none arrives.
+bool readResponse(QTcpSocket& socket)
+{
+    QByteArray buffer;
+    qsizetype needed = -1;
+    while (needed < 0 || buffer.size() < needed) {
+        if (!socket.waitForReadyRead(5000))
+            return false;
+        buffer += socket.readAll();
+        const qsizetype headEnd = buffer.indexOf("\r\n\r\n");
+        if (needed < 0 && headEnd >= 0) {
+            const qsizetype at = buffer.indexOf("Content-Length: ");
+            needed = headEnd + 4 + buffer.mid(at + 16, buffer.indexOf("\r\n", at) - at - 16).toLongLong();
+        }
+    }
+    return true;
+}
+
+// Requests sent at a steady rate; each latency runs from the moment the request was due, so a slow
+// answer that delays the next request counts against both.
+QList<double> measure(quint16 port, const QByteArray& path)
+{
+    QTcpSocket socket;
+    socket.connectToHost(QHostAddress::LocalHost, port);
+    socket.waitForConnected(5000);
+    const QByteArray request =
+        "GET " + path + " HTTP/1.1\r\nHost: 127.0.0.1:" + QByteArray::number(port) + "\r\n\r\n";
+    QList<double> latencies;
+    QElapsedTimer clock;
+    clock.start();
+    const qint64 intervalNs = 1'000'000'000LL / requestsPerSecond;
+    for (int i = 0; i < requestsPerSecond * secondsPerEndpoint; ++i) {
+        const qint64 due = i * intervalNs;
+        while (clock.nsecsElapsed() < due)
+            QThread::usleep(std::max<qint64>(1, (due - clock.nsecsElapsed()) / 1000));
+        socket.write(request);
+        if (!readResponse(socket))
+            return {};
+        latencies.append(double(clock.nsecsElapsed() - due) / 1e6);
+    }
+    std::sort(latencies.begin(), latencies.end());
+    return latencies;
+}
+
+double percentile(const QList<double>& sorted, double fraction)
+{
+    return sorted.isEmpty()
+               ? 1e9
+               : sorted[std::min<qsizetype>(sorted.size() - 1, qsizetype(fraction * sorted.size()))];
+}
+
+} // namespace
+
+// halvexd with 100,000 stored events: api/stats and api/alerts latency at 200 requests per second
+// from loopback, then its CPU use and resident size while idle.
+int main(int argc, char** argv)
+{
+    QCoreApplication application(argc, argv);
+    QTemporaryDir home;
+    QDir().mkpath(home.filePath(QStringLiteral("tmp")));
+    if (!fillDatabase(home.filePath(QStringLiteral(".halvex/backend.db")))) {
+        std::printf("could not fill the database\n");
+        return 1;
+    }
+    report("halvexd stats computed anew, 100k events",
+           computedStatsMicroseconds(home.filePath(QStringLiteral(".halvex/backend.db"))) / 1000.0, "ms",
+           5.0);
+    const quint16 port = freePort();
+    QProcess halvexd;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("HOME"), home.path());
+    environment.insert(QStringLiteral("TMPDIR"), home.filePath(QStringLiteral("tmp")));
+    halvexd.setProcessEnvironment(environment);
+    halvexd.setStandardOutputFile(QProcess::nullDevice());
+    halvexd.start(
+        QCoreApplication::applicationDirPath() + QStringLiteral("/../server/halvexd"),
+        {QStringLiteral("--port"), QString::number(port), QStringLiteral("--workdir"), home.path()});
+    if (!halvexd.waitForStarted())
+        return 1;
+    QThread::sleep(1);
+
+    for (const QByteArray& path : {QByteArray("/api/stats"), QByteArray("/api/alerts")}) {
+        const QList<double> latencies = measure(port, path);
+        const QByteArray name = "halvexd " + path + " p99 at 200 req/s, 100k events";
+        std::printf("%-52s %12.3f ms (p50)\n", ("halvexd " + path + " p50").constData(),
+                    percentile(latencies, 0.50));
+        report(name.constData(), percentile(latencies, 0.99), "ms", 5.0);
+    }
+
+    QThread::sleep(2);
+    const double before = ProcessProbe::cpuMilliseconds(halvexd.processId());
+    QThread::sleep(10);
+    const double after = ProcessProbe::cpuMilliseconds(halvexd.processId());
+    report("halvexd idle CPU over 10 s", after - before, "ms", 10.0);
+    report("halvexd idle RSS", double(ProcessProbe::residentKilobytes(halvexd.processId())) / 1024.0, "MB",
+           25.0);
+    halvexd.terminate();
+    halvexd.waitForFinished(5000);
+    return 0;
+}

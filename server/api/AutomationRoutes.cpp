@@ -1,0 +1,51 @@
+#include "api/ApiRoutes.h"
+#include "api/JsonFields.h"
+#include "automation/AutomationService.h"
+#include "http/Router.h"
+
+#include <QJsonArray>
+
+namespace ApiRoutes {
+
+void addAutomationRoutes(Router& router, ApiContext& context)
+{
+    AutomationService& automations = context.automations;
+    router.add("GET", QStringLiteral("/api/automations"),
+               [&automations](const HttpRequest&, const HttpResponder& responder) {
+                   QJsonArray list;
+                   for (const StoredAutomation& automation : automations.all())
+                       list.append(automation.toJson());
+                   responder.send(HttpResponse::json(QJsonObject{{QStringLiteral("success"), true},
+                                                                 {QStringLiteral("automations"), list}}));
+               });
+    router.add("POST", QStringLiteral("/api/automations"),
+               [&automations](const HttpRequest& request, const HttpResponder& responder) {
+                   const std::optional<QJsonObject> body = request.jsonObject();
+                   const std::optional<QString> skillId =
+                       body ? JsonFields::string(*body, QStringLiteral("skillId")) : std::nullopt;
+                   if (!skillId || skillId->isEmpty()) {
+                       responder.send(
+                           HttpResponse::error(400, QStringLiteral("The body needs a string \"skillId\"")));
+                       return;
+                   }
+                   const AutomationService::EnableResult result = automations.enable(*skillId);
+                   if (!result.automation) {
+                       responder.send(HttpResponse::error(result.errorStatus, result.error));
+                       return;
+                   }
+                   responder.send(HttpResponse::json(
+                       QJsonObject{{QStringLiteral("success"), true},
+                                   {QStringLiteral("automation"), result.automation->toJson()}}));
+               });
+    router.add("DELETE", QStringLiteral("/api/automations/*"),
+               [&automations](const HttpRequest& request, const HttpResponder& responder) {
+                   if (!automations.disable(request.pathParameter)) {
+                       responder.send(
+                           HttpResponse::error(500, QStringLiteral("The automation was not changed")));
+                       return;
+                   }
+                   responder.send(HttpResponse::succeeded());
+               });
+}
+
+} // namespace ApiRoutes

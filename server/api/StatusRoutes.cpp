@@ -1,0 +1,33 @@
+#include "api/ApiRoutes.h"
+#include "api/EventAnswers.h"
+#include "http/Router.h"
+
+#include <memory>
+
+namespace ApiRoutes {
+
+void addStatusRoutes(Router& router, ApiContext& context)
+{
+    router.add("GET", QStringLiteral("/api/status"), [](const HttpRequest&, const HttpResponder& responder) {
+        responder.send(
+            HttpResponse::json(QJsonObject{{QStringLiteral("success"), true},
+                                           {QStringLiteral("status"), QStringLiteral("ok")},
+                                           {QStringLiteral("service"), QStringLiteral("halvexd")},
+                                           {QStringLiteral("version"), QStringLiteral(HALVEX_VERSION)}}));
+    });
+    auto answers = std::make_shared<EventAnswers>(context.events);
+    router.add(
+        "GET", QStringLiteral("/api/alerts"),
+        [answers](const HttpRequest&, const HttpResponder& responder) { responder.send(answers->alerts()); });
+    router.add("GET", QStringLiteral("/api/stats"),
+               [answers, &context](const HttpRequest&, const HttpResponder& responder) {
+                   responder.send(answers->stats(context.clock()));
+               });
+    // No XMTP agent runs beside this backend.
+    router.add("GET", QStringLiteral("/api/xmtp-address"),
+               [](const HttpRequest&, const HttpResponder& responder) {
+                   responder.send(HttpResponse::json(QJsonObject{{QStringLiteral("running"), false}}));
+               });
+}
+
+} // namespace ApiRoutes

@@ -1,0 +1,52 @@
+#include "http/HttpServer.h"
+
+#include "http/TcpSocketOwner.h"
+#include "platform/Diagnostics.h"
+
+#include <QTcpSocket>
+
+#include <unistd.h>
+
+HttpServer::HttpServer(Options options, QObject* parent) : QObject(parent), m_options(std::move(options))
+{
+    connect(&m_server, &QTcpServer::newConnection, this, &HttpServer::acceptPending);
+}
+
+bool HttpServer::listen()
+{
+    return m_server.listen(QHostAddress::LocalHost, m_options.port);
+}
+
+bool HttpServer::isOwnUsersSocket(const QTcpSocket& socket) const
+{
+    const TcpSocketOwner::Endpoints endpoints{socket.peerAddress().toIPv4Address(), socket.peerPort(),
+                                              socket.localAddress().toIPv4Address(), socket.localPort()};
+    const std::optional<uint> owner = TcpSocketOwner::lookup(m_options.procRoot, endpoints);
+    return owner && *owner == ::geteuid();
+}
+
+void HttpServer::acceptPending()
+{
+    while (QTcpSocket* socket = m_server.nextPendingConnection()) {
+        if (m_connections >= m_options.maxConnections) {
+            socket->abort();
+            socket->deleteLater();
+            continue;
+        }
+        if (m_options.checkPeerOwner && !isOwnUsersSocket(*socket)) {
+            Diagnostics::print(
+                QStringLiteral("[halvexd] refused a connection from another user's socket (port %1)")
+                    .arg(socket->peerPort()));
+            socket->abort();
+            socket->deleteLater();
+            continue;
+        }
+        ++m_connections;
+        auto* connection =
+            new HttpConnection(socket, m_server.serverPort(), m_handler, m_options.limits, this);
+        connect(connection, &HttpConnection::closed, this, [this, connection]() {
+            --m_connections;
+            connection->deleteLater();
+        });
+    }
+}

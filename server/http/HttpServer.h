@@ -1,0 +1,40 @@
+#pragma once
+
+#include "http/HttpConnection.h"
+
+#include <QObject>
+#include <QTcpServer>
+
+// The API's HTTP/1.1 server, on 127.0.0.1 only. Qt's HTTP server module of Qt 6.4 reads a whole body
+// before a handler sees the request and has no read deadline, so it cannot refuse an oversized body
+// without buffering it nor cut off a slow client: this small server does both, and refuses
+// connections from sockets of other users of the machine before reading a byte.
+class HttpServer : public QObject
+{
+    Q_OBJECT
+public:
+    struct Options
+    {
+        quint16 port = 3456;
+        QString procRoot = QStringLiteral("/proc");
+        bool checkPeerOwner = true; // Linux: refuse connections from sockets of other users
+        HttpConnection::Limits limits;
+        int maxConnections = 64;
+    };
+
+    explicit HttpServer(Options options, QObject* parent = nullptr);
+
+    void setHandler(RequestHandler handler) { m_handler = std::move(handler); }
+    bool listen();
+    QString errorString() const { return m_server.errorString(); }
+    quint16 port() const { return m_server.serverPort(); }
+
+private:
+    void acceptPending();
+    bool isOwnUsersSocket(const QTcpSocket& socket) const;
+
+    Options m_options;
+    QTcpServer m_server;
+    RequestHandler m_handler;
+    int m_connections = 0;
+};

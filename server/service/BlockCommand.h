@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QString>
+
+#include <optional>
+
+// The action line "block <type> <application>" of the menu-bar panel. The application is the rest of
+// the line and may hold spaces ("block camera Google Chrome").
+struct BlockCommand
+{
+    QString type;
+    QString app;
+
+    static bool isBlockLine(const QString& command);
+    // Nothing when the type or the application is missing.
+    static std::optional<BlockCommand> parse(const QString& command);
+};

@@ -1,0 +1,45 @@
+#include "service/EventRecorder.h"
+
+#include "monitor/AccessSource.h"
+#include "platform/Diagnostics.h"
+#include "storage/EventStore.h"
+
+EventRecorder::EventRecorder(EventStore& store, Clock clock, QObject* parent)
+    : QObject(parent), m_store(store), m_clock(std::move(clock))
+{
+    // Expired events are removed at start and then once a day.
+    connect(&m_retentionTimer, &QTimer::timeout, this, &EventRecorder::removeExpired);
+    m_retentionTimer.start(24 * 60 * 60 * 1000);
+    removeExpired();
+}
+
+EventRecorder::~EventRecorder()
+{
+    for (AccessSource* source : m_sources)
+        source->stop();
+}
+
+void EventRecorder::addSources(const std::vector<AccessSource*>& sources)
+{
+    for (AccessSource* source : sources) {
+        source->setParent(this);
+        connect(source, &AccessSource::accessDetected, this, &EventRecorder::record);
+        m_sources.push_back(source);
+        source->start();
+    }
+}
+
+void EventRecorder::record(const QString& type, const QString& app, const std::optional<QString>& details)
+{
+    if (!m_store.add(type.toLower(), app, details, m_clock().toMSecsSinceEpoch())) {
+        Diagnostics::print(QStringLiteral("[halvexd] could not store an event of %1").arg(app));
+        return;
+    }
+    Q_EMIT recorded();
+}
+
+void EventRecorder::removeExpired()
+{
+    const qint64 cutoff = m_clock().addDays(-retentionDays).toMSecsSinceEpoch();
+    m_store.removeOlderThan(cutoff);
+}

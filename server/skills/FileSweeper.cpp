@@ -1,0 +1,156 @@
+#include "skills/FileSweeper.h"
+
+#include <QFile>
+
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace FileSweeper {
+namespace {
+
+constexpr int maxDepth = 64;
+
+int openDirectoryAt(int parent, const char* name)
+{
+    return ::openat(parent, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+}
+
+template <typename Visit> void forEachEntry(int directory, Visit visit)
+{
+    const int listing = ::dup(directory);
+    if (listing < 0)
+        return;
+    DIR* dir = ::fdopendir(listing);
+    if (!dir) {
+        ::close(listing);
+        return;
+    }
+    while (const dirent* entry = ::readdir(dir)) {
+        if (std::strcmp(entry->d_name, ".") == 0 || std::strcmp(entry->d_name, "..") == 0)
+            continue;
+        visit(QByteArray(entry->d_name));
+    }
+    ::closedir(dir);
+}
+
+bool selected(const struct stat& info, const Rule& rule)
+{
+    if (!S_ISREG(info.st_mode) || info.st_uid != rule.owner || info.st_mtime >= rule.olderThanSecs)
+        return false;
+    return !rule.checkAccessTime || info.st_atime < rule.olderThanSecs;
+}
+
+bool isEmptyDirectory(int parent, const char* name)
+{
+    const int fd = openDirectoryAt(parent, name);
+    if (fd < 0)
+        return false;
+    bool empty = true;
+    forEachEntry(fd, [&](const QByteArray&) { empty = false; });
+    ::close(fd);
+    return empty;
+}
+
+void sweep(int directory, dev_t device, const Rule& rule, int depth, Result& result)
+{
+    if (depth > maxDepth)
+        return;
+    forEachEntry(directory, [&](const QByteArray& name) {
+        struct stat info;
+        if (::fstatat(directory, name.constData(), &info, AT_SYMLINK_NOFOLLOW) != 0 || info.st_dev != device)
+            return;
+        if (S_ISDIR(info.st_mode)) {
+            if (info.st_uid != rule.owner)
+                return;
+            const int child = openDirectoryAt(directory, name.constData());
+            if (child < 0)
+                return;
+            sweep(child, device, rule, depth + 1, result);
+            ::close(child);
+            if (rule.removeEmptyDirectories && isEmptyDirectory(directory, name.constData()))
+                ::unlinkat(directory, name.constData(), AT_REMOVEDIR);
+            return;
+        }
+        if (!selected(info, rule))
+            return;
+        if (::unlinkat(directory, name.constData(), 0) == 0) {
+            result.bytes += info.st_size;
+            ++result.files;
+        } else {
+            ++result.failures;
+        }
+    });
+}
+
+void removeAll(int parent, const QByteArray& name, dev_t device, uid_t owner, int depth, Result& result)
+{
+    struct stat info;
+    if (depth > maxDepth || ::fstatat(parent, name.constData(), &info, AT_SYMLINK_NOFOLLOW) != 0 ||
+        info.st_dev != device || info.st_uid != owner)
+        return;
+    if (S_ISDIR(info.st_mode)) {
+        const int child = openDirectoryAt(parent, name.constData());
+        if (child < 0)
+            return;
+        forEachEntry(child, [&](const QByteArray& entry) {
+            removeAll(child, entry, device, owner, depth + 1, result);
+        });
+        ::close(child);
+        if (::unlinkat(parent, name.constData(), AT_REMOVEDIR) != 0)
+            ++result.failures;
+        return;
+    }
+    if (::unlinkat(parent, name.constData(), 0) == 0) {
+        result.bytes += S_ISREG(info.st_mode) ? info.st_size : 0;
+        ++result.files;
+    } else {
+        ++result.failures;
+    }
+}
+
+} // namespace
+
+Result& Result::operator+=(const Result& other)
+{
+    bytes += other.bytes;
+    files += other.files;
+    failures += other.failures;
+    return *this;
+}
+
+Result removeOldFiles(const QString& root, const Rule& rule)
+{
+    Result result;
+    const int directory =
+        ::open(QFile::encodeName(root).constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (directory < 0)
+        return result;
+    struct stat info;
+    if (::fstat(directory, &info) == 0 && (info.st_uid == rule.owner || (info.st_mode & S_ISVTX)))
+        sweep(directory, info.st_dev, rule, 0, result);
+    ::close(directory);
+    return result;
+}
+
+Result removeTree(const QString& path, uid_t owner)
+{
+    Result result;
+    const QByteArray native = QFile::encodeName(path);
+    const qsizetype slash = native.lastIndexOf('/');
+    if (slash < 0)
+        return result;
+    const QByteArray parentPath = slash == 0 ? QByteArray("/") : native.left(slash);
+    const int parent = ::open(parentPath.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (parent < 0)
+        return result;
+    struct stat parentInfo;
+    if (::fstat(parent, &parentInfo) == 0)
+        removeAll(parent, native.mid(slash + 1), parentInfo.st_dev, owner, 0, result);
+    ::close(parent);
+    return result;
+}
+
+} // namespace FileSweeper

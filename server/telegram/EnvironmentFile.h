@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QString>
+
+#include <optional>
+
+// The backend's ".env": lines "KEY=value". Blank lines, comments and an "export " prefix are allowed;
+// a value in matching single or double quotes loses them.
+namespace EnvironmentFile {
+
+std::optional<QString> value(const QString& text, const QString& key);
+// Nothing when the file cannot be read or lacks the key.
+std::optional<QString> read(const QString& path, const QString& key);
+
+} // namespace EnvironmentFile

@@ -1,0 +1,59 @@
+#include "monitor/CaptureStream.h"
+
+#include <QJsonValue>
+
+namespace CaptureStreamRules {
+namespace {
+
+bool isTrue(const QJsonObject& properties, const QString& key)
+{
+    const QJsonValue value = properties.value(key);
+    return value.isBool() ? value.toBool() : value.toString() == u"true";
+}
+
+} // namespace
+
+QString text(const QJsonObject& properties, const QString& key)
+{
+    const QJsonValue value = properties.value(key);
+    if (value.isString())
+        return value.toString();
+    if (value.isDouble())
+        return QString::number(value.toDouble(), 'g', 17);
+    if (value.isBool())
+        return value.toBool() ? QStringLiteral("true") : QStringLiteral("false");
+    return {};
+}
+
+QString accessType(const QJsonObject& properties)
+{
+    const QString mediaClass = text(properties, QStringLiteral("media.class"));
+    if (mediaClass == u"Stream/Input/Audio")
+        return QStringLiteral("microphone");
+    if (mediaClass == u"Stream/Input/Video" && text(properties, QStringLiteral("media.role")) == u"Camera")
+        return QStringLiteral("camera");
+    return {};
+}
+
+bool isMonitorOrMeter(const QJsonObject& properties)
+{
+    return isTrue(properties, QStringLiteral("stream.monitor")) ||
+           isTrue(properties, QStringLiteral("stream.capture.sink")) ||
+           text(properties, QStringLiteral("media.name")).contains(u"peak detect", Qt::CaseInsensitive);
+}
+
+QString appName(const QJsonObject& properties, const QJsonObject& clientProperties)
+{
+    const QStringList keys{QStringLiteral("pipewire.access.portal.app_id"),
+                           QStringLiteral("application.process.binary"), QStringLiteral("application.name")};
+    for (const QString& key : keys) {
+        for (const QJsonObject* source : {&properties, &clientProperties}) {
+            const QString name = text(*source, key).trimmed();
+            if (!name.isEmpty())
+                return name;
+        }
+    }
+    return QStringLiteral("Unknown App");
+}
+
+} // namespace CaptureStreamRules

@@ -1,0 +1,423 @@
+#include "app/Settings.h"
+#include "backend/HalvexClient.h"
+#include "fakes/FakeBotApi.h"
+#include "storage/Database.h"
+#include "storage/EventStore.h"
+#include "support/Awaited.h"
+#include "support/HalvexdProcess.h"
+#include "support/RawHttp.h"
+#include "support/TestEnvironment.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTest>
+
+#include <unistd.h>
+
+// The real halvexd on a free port, driven by the desktop's own HalvexClient and by raw requests.
+class HalvexdTest : public QObject
+{
+    Q_OBJECT
+private:
+    std::unique_ptr<TemporaryHome> m_home;
+    std::unique_ptr<QTemporaryDir> m_workDir;
+    std::unique_ptr<FakeBotApi> m_botApi;
+    std::unique_ptr<FakeTool> m_pkill;
+    std::unique_ptr<HalvexdProcess> m_halvexd;
+    std::unique_ptr<HalvexClient> m_client;
+
+    bool startBackend()
+    {
+        if (!m_halvexd->start())
+            return false;
+        Settings().setValue(SettingsKey::serverURL, m_halvexd->baseUrl());
+        return true;
+    }
+
+    HalvexClient& client() { return *m_client; }
+    QString databasePath() const { return m_home->dataDirectory() + QStringLiteral("/backend.db"); }
+
+private Q_SLOTS:
+    void init()
+    {
+        m_home = std::make_unique<TemporaryHome>();
+        m_workDir = std::make_unique<QTemporaryDir>();
+        m_botApi = std::make_unique<FakeBotApi>();
+        m_pkill = std::make_unique<FakeTool>(QStringLiteral("HALVEX_TOOL_PKILL"));
+        m_halvexd = std::make_unique<HalvexdProcess>(m_home->path(), m_workDir->path());
+        m_halvexd->setEnvironment(QStringLiteral("HALVEX_TELEGRAM_API"), m_botApi->origin());
+        m_halvexd->setEnvironment(QStringLiteral("HALVEX_TOOL_PKILL"), m_pkill->path());
+        m_client = std::make_unique<HalvexClient>(HalvexClient::Timeouts{20000, 20000});
+    }
+
+    void cleanup()
+    {
+        if (m_halvexd)
+            QCOMPARE(m_halvexd->stop(), 0); // a clean exit, leak checks included
+        m_client.reset();
+        m_halvexd.reset();
+        m_pkill.reset();
+        m_botApi.reset();
+        m_workDir.reset();
+        m_home.reset();
+    }
+
+    void freshBackendAnswersEveryRead()
+    {
+        QVERIFY(startBackend());
+        QVERIFY(awaitResult<bool>([&](auto c, auto d) { client().checkStatus(c, d); }));
+        QVERIFY(
+            awaitResult<QList<SecurityAlert>>([&](auto c, auto d) { client().fetchAlerts(c, d); }).isEmpty());
+        const auto stats =
+            awaitResult<std::optional<DashboardStats>>([&](auto c, auto d) { client().fetchStats(c, d); });
+        QVERIFY(stats);
+        QCOMPARE(stats->total, 0);
+        const auto xmtp =
+            awaitResult<std::optional<XMTPStatus>>([&](auto c, auto d) { client().fetchXMTPStatus(c, d); });
+        QVERIFY(xmtp);
+        QVERIFY(!xmtp->running);
+        QVERIFY(!awaitResult<std::optional<TelegramStatus>>(
+            [&](auto c, auto d) { client().fetchTelegramStatus(c, d); }));
+        QVERIFY(awaitResult<QList<Automation>>([&](auto c, auto d) {
+                    client().fetchAutomations(c, d);
+                }).isEmpty());
+        QVERIFY(awaitResult<QList<CustomSkillDef>>([&](auto c, auto d) {
+                    client().fetchCustomSkills(c, d);
+                }).isEmpty());
+        QVERIFY(QFile::exists(databasePath()));
+    }
+
+    void eventsComeFromTheTable()
+    {
+        {
+            auto database = Database::open(databasePath(), nullptr);
+            EventStore events(database->connection());
+            const qint64 now = QDateTime::currentMSecsSinceEpoch();
+            QVERIFY(events.add(QStringLiteral("camera"), QStringLiteral("zoom.us"), std::nullopt,
+                               now - 2 * 86'400'000));
+            QVERIFY(events.add(QStringLiteral("microphone"), QStringLiteral("Discord"),
+                               QStringLiteral("stream"), now - 60'000));
+            QVERIFY(
+                events.add(QStringLiteral("camera"), QStringLiteral("Discord"), std::nullopt, now - 1000));
+        }
+        QVERIFY(startBackend());
+        const auto alerts =
+            awaitResult<QList<SecurityAlert>>([&](auto c, auto d) { client().fetchAlerts(c, d); });
+        QCOMPARE(alerts.size(), 3);
+        QCOMPARE(alerts[0].type, QStringLiteral("camera"));
+        QCOMPARE(alerts[0].app, QStringLiteral("Discord"));
+        QCOMPARE(alerts[1].details, std::optional<QString>(QStringLiteral("stream")));
+        QCOMPARE(alerts[2].app, QStringLiteral("zoom.us"));
+        const auto stats =
+            awaitResult<std::optional<DashboardStats>>([&](auto c, auto d) { client().fetchStats(c, d); });
+        QVERIFY(stats);
+        QCOMPARE(stats->total, 3);
+        QCOMPARE(stats->last24h, 2);
+        QCOMPARE(stats->byType.value(QStringLiteral("camera")), 2);
+        QCOMPARE(stats->byApp.value(QStringLiteral("Discord")), 2);
+    }
+
+    void customSkillsRoundTrip()
+    {
+        QVERIFY(startBackend());
+        const auto created = awaitResult<std::optional<CustomSkillDef>>([&](auto c, auto d) {
+            client().createCustomSkill(QStringLiteral(" Answer "), QStringLiteral("🧮"),
+                                       QStringLiteral("#!/bin/bash\necho $((6*7))\n"), c, d);
+        });
+        QVERIFY(created);
+        QCOMPARE(created->name, QStringLiteral(" Answer "));
+        QCOMPARE(awaitResult<std::optional<QString>>(
+                     [&](auto c, auto d) { client().executeCommand(created->id, c, d); }),
+                 std::optional<QString>(QStringLiteral("42")));
+        CustomSkillDef changed = *created;
+        changed.name = QStringLiteral("Answer");
+        changed.script = QStringLiteral("echo changed");
+        QVERIFY(awaitResult<bool>([&](auto c, auto d) { client().updateCustomSkill(changed, c, d); }));
+        const auto listed =
+            awaitResult<QList<CustomSkillDef>>([&](auto c, auto d) { client().fetchCustomSkills(c, d); });
+        QCOMPARE(listed.size(), 1);
+        QCOMPARE(listed[0].name, QStringLiteral("Answer"));
+        QCOMPARE(listed[0].script, QStringLiteral("echo changed"));
+        QVERIFY(awaitResult<bool>([&](auto c, auto d) { client().enableAutomation(created->id, c, d); }));
+        QVERIFY(awaitResult<bool>([&](auto c, auto d) { client().deleteCustomSkill(created->id, c, d); }));
+        QVERIFY(!awaitResult<bool>([&](auto c, auto d) { client().deleteCustomSkill(created->id, c, d); }));
+        QVERIFY(awaitResult<QList<CustomSkillDef>>([&](auto c, auto d) {
+                    client().fetchCustomSkills(c, d);
+                }).isEmpty());
+        // The automation went with its script.
+        QVERIFY(awaitResult<QList<Automation>>([&](auto c, auto d) {
+                    client().fetchAutomations(c, d);
+                }).isEmpty());
+        QVERIFY(!awaitResult<bool>([&](auto c, auto d) { client().updateCustomSkill(changed, c, d); }));
+    }
+
+    void commandsAndChat_data()
+    {
+        QTest::addColumn<bool>("chat");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("script under test")
+            << false << QStringLiteral("#!/bin/bash\necho \"sum $((2+3))\"\n") << QStringLiteral("sum 5");
+        QTest::newRow("failing script")
+            << false << QStringLiteral("echo no >&2; exit 4") << QStringLiteral("no\n(exit status 4)");
+        QTest::newRow("skill id") << false << QStringLiteral("memory-usage") << QStringLiteral("Memory:");
+        QTest::newRow("threat skill")
+            << false << QStringLiteral("rootkit-scanner") << QStringLiteral("Rootkits: none found");
+        QTest::newRow("block usage") << false << QStringLiteral("block camera")
+                                     << QStringLiteral("Usage: block");
+        QTest::newRow("help") << true << QStringLiteral("help") << QStringLiteral("camera-status — Camera");
+        QTest::newRow("keyword") << true << QStringLiteral("How much RAM is used?")
+                                 << QStringLiteral("🧠 Memory\n");
+        QTest::newRow("catalogue name")
+            << true << QStringLiteral("Open Ports") << QStringLiteral("Open ports:");
+        QTest::newRow("ambiguous") << true << QStringLiteral("clean")
+                                   << QStringLiteral("Which one do you mean?");
+        QTest::newRow("anything else")
+            << true << QStringLiteral("tell me a joke") << QStringLiteral("type \"help\"");
+    }
+
+    void commandsAndChat()
+    {
+        QFETCH(bool, chat);
+        QFETCH(QString, text);
+        QFETCH(QString, expected);
+        QVERIFY(startBackend());
+        const auto reply = awaitResult<std::optional<QString>>([&](auto c, auto d) {
+            if (chat)
+                client().sendChatMessage(text, c, d);
+            else
+                client().executeCommand(text, c, d);
+        });
+        QVERIFY(reply);
+        QVERIFY2(reply->contains(expected), qPrintable(*reply));
+    }
+
+    void blockForceQuitsLikeTheEngine()
+    {
+        QVERIFY(startBackend());
+        const auto reply = awaitResult<std::optional<QString>>(
+            [&](auto c, auto d) { client().executeCommand(QStringLiteral("block camera zoom.us"), c, d); });
+        QVERIFY(reply && reply->contains(QLatin1String("zoom.us")));
+        QVERIFY(m_pkill->waitForCalls(1));
+        QCOMPARE(m_pkill->calls().first(), (QStringList{QStringLiteral("-i"), QStringLiteral("zoom\\.us")}));
+    }
+
+    void automationsSurviveRestart()
+    {
+        QVERIFY(startBackend());
+        QVERIFY(awaitResult<bool>(
+            [&](auto c, auto d) { client().enableAutomation(QStringLiteral("firewall-status"), c, d); }));
+        QVERIFY(awaitResult<bool>(
+            [&](auto c, auto d) { client().enableAutomation(QStringLiteral("camera-status"), c, d); }));
+        QVERIFY(!awaitResult<bool>(
+            [&](auto c, auto d) { client().enableAutomation(QStringLiteral("screenshot"), c, d); }));
+        QVERIFY(!awaitResult<bool>(
+            [&](auto c, auto d) { client().enableAutomation(QStringLiteral("flush-dns"), c, d); }));
+        QVERIFY(!awaitResult<bool>(
+            [&](auto c, auto d) { client().enableAutomation(QStringLiteral("no-such-skill"), c, d); }));
+        QVERIFY(awaitResult<bool>(
+            [&](auto c, auto d) { client().disableAutomation(QStringLiteral("camera-status"), c, d); }));
+        QVERIFY(awaitResult<bool>(
+            [&](auto c, auto d) { client().disableAutomation(QStringLiteral("vpn-checker"), c, d); }));
+        QVERIFY(m_halvexd->restart());
+        const auto automations =
+            awaitResult<QList<Automation>>([&](auto c, auto d) { client().fetchAutomations(c, d); });
+        QCOMPARE(automations.size(), 2);
+        QCOMPARE(automations[0].skillId, QStringLiteral("firewall-status"));
+        QCOMPARE(automations[0].schedule, QStringLiteral("Every 2h"));
+        QCOMPARE(automations[0].name, std::optional<QString>(QStringLiteral("Firewall")));
+        QVERIFY(automations[0].enabled);
+        QCOMPARE(automations[1].skillId, QStringLiteral("camera-status"));
+        QCOMPARE(automations[1].schedule, QStringLiteral("Every 30 min"));
+        QVERIFY(!automations[1].enabled);
+    }
+
+    // Every create that was answered 200 before the kill is there after the restart.
+    void killDuringWritesLosesNothingCommitted()
+    {
+        QVERIFY(startBackend());
+        QStringList answered;
+        int sent = 0;
+        for (int round = 0; round < 6; ++round) {
+            for (int i = 0; i < 8; ++i, ++sent) {
+                client().createCustomSkill(QStringLiteral("skill %1").arg(sent), QStringLiteral("⚡"),
+                                           QStringLiteral("echo %1").arg(sent), this,
+                                           [&answered](std::optional<CustomSkillDef> created) {
+                                               if (created)
+                                                   answered.append(created->id);
+                                           });
+            }
+            if (round == 3) {
+                QTRY_VERIFY(answered.size() >= 20);
+                m_halvexd->killHard();
+            }
+        }
+        QTest::qWait(300);
+        const QStringList committed = answered;
+        QVERIFY(m_halvexd->start(m_halvexd->port()));
+        const auto stored =
+            awaitResult<QList<CustomSkillDef>>([&](auto c, auto d) { client().fetchCustomSkills(c, d); });
+        QStringList storedIds;
+        for (const CustomSkillDef& skill : stored)
+            storedIds.append(skill.id);
+        for (const QString& id : committed)
+            QVERIFY2(storedIds.contains(id), qPrintable(id));
+        QVERIFY(stored.size() >= committed.size());
+    }
+
+    void telegramLink()
+    {
+        QVERIFY(startBackend());
+        QVERIFY(!awaitResult<bool>(
+            [&](auto c, auto d) { client().saveTelegramToken(QStringLiteral("   "), c, d); }));
+        QVERIFY(awaitResult<bool>(
+            [&](auto c, auto d) { client().saveTelegramToken(QStringLiteral("  123456:ABC-def\t"), c, d); }));
+        const QList<FakeBotApi::Request> getMe = m_botApi->requests(QStringLiteral("getMe"));
+        QCOMPARE(getMe.size(), 1);
+        QCOMPARE(FakeBotApi::tokenOf(getMe.first()), QStringLiteral("123456:ABC-def"));
+        auto status = awaitResult<std::optional<TelegramStatus>>(
+            [&](auto c, auto d) { client().fetchTelegramStatus(c, d); });
+        QVERIFY(status);
+        QCOMPARE(status->botUsername, QStringLiteral("halvex_test_bot"));
+        QVERIFY(!status->configured);
+
+        auto authorized = awaitResult<std::optional<TelegramAuthResult>>(
+            [&](auto c, auto d) { client().authorizeTelegram(c, d); });
+        QVERIFY(authorized);
+        QVERIFY(!authorized->success);
+        QVERIFY(authorized->instructions &&
+                authorized->instructions->join(QLatin1Char(' ')).contains(QLatin1String("@halvex_test_bot")));
+
+        m_botApi->addUpdates(QJsonArray{FakeBotApi::messageUpdate(7, 5551234)});
+        authorized = awaitResult<std::optional<TelegramAuthResult>>(
+            [&](auto c, auto d) { client().authorizeTelegram(c, d); });
+        QVERIFY(authorized && authorized->success);
+        QVERIFY(authorized->message && authorized->message->contains(QStringLiteral("✅")));
+        QCOMPARE(authorized->chatId, std::optional<QString>(QStringLiteral("5551234")));
+        QVERIFY(m_botApi->waitForRequests(QStringLiteral("sendMessage"), 1));
+        QCOMPARE(m_botApi->requests(QStringLiteral("sendMessage"))
+                     .first()
+                     .json()
+                     .value(QStringLiteral("chat_id"))
+                     .toString(),
+                 QStringLiteral("5551234"));
+        status = awaitResult<std::optional<TelegramStatus>>(
+            [&](auto c, auto d) { client().fetchTelegramStatus(c, d); });
+        QVERIFY(status && status->configured);
+        QCOMPARE(status->chatId, std::optional<QString>(QStringLiteral("5551234")));
+        // The backend keeps the chat itself; the desktop's settings are the desktop's business.
+        QVERIFY(!Settings().telegramChatId());
+
+        QVERIFY(awaitResult<bool>([&](auto c, auto d) { client().disconnectTelegram(c, d); }));
+        status = awaitResult<std::optional<TelegramStatus>>(
+            [&](auto c, auto d) { client().fetchTelegramStatus(c, d); });
+        QVERIFY(status && !status->configured && !status->chatId);
+        QCOMPARE(status->botUsername, QStringLiteral("halvex_test_bot"));
+    }
+
+    void environmentFileSeedsTheToken()
+    {
+        QFile env(m_workDir->filePath(QStringLiteral(".env")));
+        QVERIFY(env.open(QIODevice::WriteOnly));
+        env.write("PORT=3456\nTELEGRAM_BOT_TOKEN=777:seeded\n");
+        env.close();
+        QVERIFY(startBackend());
+        QVERIFY(m_botApi->waitForRequests(QStringLiteral("getMe"), 1));
+        QCOMPARE(FakeBotApi::tokenOf(m_botApi->requests(QStringLiteral("getMe")).first()),
+                 QStringLiteral("777:seeded"));
+        QTRY_VERIFY([&] {
+            const auto status = awaitResult<std::optional<TelegramStatus>>(
+                [&](auto c, auto d) { client().fetchTelegramStatus(c, d); });
+            return status && status->botUsername == QLatin1String("halvex_test_bot");
+        }());
+    }
+
+    void securityRules_data()
+    {
+        QTest::addColumn<QByteArray>("request");
+        QTest::addColumn<int>("status");
+        QTest::newRow("forged host")
+            << QByteArray("GET /api/status HTTP/1.1\r\nHost: halvex.attacker.example:PORT\r\n\r\n") << 421;
+        QTest::newRow("origin") << QByteArray("GET /api/status HTTP/1.1\r\nHost: localhost:PORT\r\nOrigin: "
+                                              "http://localhost:PORT\r\n\r\n")
+                                << 403;
+        QTest::newRow("fetch metadata")
+            << QByteArray(
+                   "POST /api/command HTTP/1.1\r\nHost: 127.0.0.1:PORT\r\nSec-Fetch-Site: cross-site\r\n\r\n")
+            << 403;
+        QTest::newRow("text body")
+            << QByteArray("POST /api/command HTTP/1.1\r\nHost: 127.0.0.1:PORT\r\nContent-Type: "
+                          "text/plain\r\nContent-Length: 22\r\n\r\n{\"command\":\"uptime\"}")
+            << 415;
+        QTest::newRow("oversized body")
+            << QByteArray("POST /api/command HTTP/1.1\r\nHost: 127.0.0.1:PORT\r\nContent-Type: "
+                          "application/json\r\nContent-Length: 262145\r\n\r\n")
+            << 413;
+        QTest::newRow("no JSON object")
+            << QByteArray("POST /api/command HTTP/1.1\r\nHost: 127.0.0.1:PORT\r\nContent-Type: "
+                          "application/json\r\nContent-Length: 2\r\n\r\n[]")
+            << 400;
+        QTest::newRow("wrong method")
+            << QByteArray("DELETE /api/status HTTP/1.1\r\nHost: 127.0.0.1:PORT\r\n\r\n") << 405;
+        QTest::newRow("unknown path")
+            << QByteArray("GET /api/nothing HTTP/1.1\r\nHost: 127.0.0.1:PORT\r\n\r\n") << 404;
+    }
+
+    void securityRules()
+    {
+        QFETCH(QByteArray, request);
+        QFETCH(int, status);
+        QVERIFY(startBackend());
+        RawHttpConnection connection(m_halvexd->port());
+        connection.send(request.replace("PORT", QByteArray::number(m_halvexd->port())));
+        const auto response = connection.readResponse();
+        QVERIFY(response);
+        QCOMPARE(response->status, status);
+        QVERIFY(response->body.contains("\"success\":false"));
+        QVERIFY(response->body.contains("\"error\":"));
+    }
+
+    void slowClientIsCutOff()
+    {
+        m_halvexd->addArguments({QStringLiteral("--request-timeout"), QStringLiteral("0.5")});
+        QVERIFY(startBackend());
+        RawHttpConnection connection(m_halvexd->port());
+        connection.send("GET /api/status HTTP/1.1\r\nHost: 127.0.0.1:");
+        QVERIFY(connection.waitForClose(5000));
+        QVERIFY(!connection.readResponse(100));
+    }
+
+    void otherUsersConnectionIsRefused()
+    {
+        const QString runuser = QStandardPaths::findExecutable(
+            QStringLiteral("runuser"), {QStringLiteral("/usr/sbin"), QStringLiteral("/sbin")});
+        if (::geteuid() != 0 || runuser.isEmpty())
+            QSKIP("needs root and runuser to connect as another user");
+        QVERIFY(startBackend());
+        const QString port = QString::number(m_halvexd->port());
+        const QString script = QStringLiteral("exec 3<>/dev/tcp/127.0.0.1/%1 || exit 9; "
+                                              "printf 'GET /api/status HTTP/1.1\\r\\nHost: "
+                                              "127.0.0.1:%1\\r\\nConnection: close\\r\\n\\r\\n' >&3; "
+                                              "timeout 5 cat <&3")
+                                   .arg(port);
+        auto fetchAs = [&](const QStringList& prefix) {
+            QProcess process;
+            process.start(prefix.first(), prefix.mid(1) + QStringList{QStringLiteral("/bin/bash"),
+                                                                      QStringLiteral("-c"), script});
+            process.waitForFinished(10000);
+            return QString::fromUtf8(process.readAllStandardOutput());
+        };
+        QVERIFY(fetchAs({QStringLiteral("/usr/bin/env")}).startsWith(QLatin1String("HTTP/1.1 200")));
+        const QString stranger =
+            fetchAs({runuser, QStringLiteral("-u"), QStringLiteral("nobody"), QStringLiteral("--")});
+        QVERIFY2(stranger.isEmpty(), qPrintable(stranger));
+        QTRY_VERIFY(
+            m_halvexd->output().contains(QLatin1String("refused a connection from another user's socket")));
+    }
+};
+
+QTEST_GUILESS_MAIN(HalvexdTest)
+#include "tst_halvexd.moc"

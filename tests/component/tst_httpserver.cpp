@@ -1,0 +1,274 @@
+#include "http/HttpServer.h"
+#include "http/Router.h"
+#include "support/RawHttp.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <unistd.h>
+
+namespace {
+
+// A /proc whose TCP table says that the socket at `clientPort` belongs to `uid`.
+void writeSocketTable(const QString& procRoot, quint16 clientPort, quint16 serverPort, uint uid)
+{
+    QDir().mkpath(procRoot + QStringLiteral("/net"));
+    QFile table(procRoot + QStringLiteral("/net/tcp"));
+    QVERIFY(table.open(QIODevice::WriteOnly));
+    table.write(QStringLiteral(
+                    "  sl  local_address rem_address   st tx_queue rx_queue tr tm->when retrnsmt   uid  "
+                    "timeout inode\n"
+                    "   0: 0100007F:%1 0100007F:%2 01 00000000:00000000 00:00000000 00000000 %3 0 5541 1\n")
+                    .arg(clientPort, 4, 16, QLatin1Char('0'))
+                    .arg(serverPort, 4, 16, QLatin1Char('0'))
+                    .arg(uid)
+                    .toUpper()
+                    .toLatin1());
+}
+
+quint16 freePort()
+{
+    QTcpServer probe;
+    probe.listen(QHostAddress::LocalHost, 0);
+    return probe.serverPort();
+}
+
+} // namespace
+
+// The HTTP/1.1 server: keep-alive, pipelining, refusals before the body, cut-off of slow clients and
+// the owner check of client sockets.
+class HttpServerTest : public QObject
+{
+    Q_OBJECT
+private:
+    std::unique_ptr<HttpServer> m_server;
+    Router m_router;
+    QList<QByteArray> m_handled;
+    QList<HttpResponder> m_held;
+    QTemporaryDir m_proc;
+
+    void start(bool checkOwner = false)
+    {
+        HttpServer::Options options;
+        options.port = 0;
+        options.procRoot = m_proc.path();
+        options.checkPeerOwner = checkOwner;
+        options.limits.requestDeadlineMs = 300;
+        options.limits.lingerMs = 200;
+        m_server = std::make_unique<HttpServer>(options);
+        m_server->setHandler([this](const HttpRequest& request, const HttpResponder& responder) {
+            m_router.handle(request, responder);
+        });
+        QVERIFY(m_server->listen());
+    }
+
+    quint16 port() const { return m_server->port(); }
+
+private Q_SLOTS:
+    void init()
+    {
+        m_handled.clear();
+        m_held.clear();
+        m_router = Router();
+        m_router.add("GET", QStringLiteral("/api/echo"),
+                     [this](const HttpRequest& request, const HttpResponder& responder) {
+                         m_handled.append(request.target);
+                         responder.send(HttpResponse::json(
+                             QJsonObject{{QStringLiteral("target"), QString::fromLatin1(request.target)}}));
+                     });
+        m_router.add("POST", QStringLiteral("/api/echo"),
+                     [this](const HttpRequest& request, const HttpResponder& responder) {
+                         m_handled.append(request.body);
+                         responder.send({200, request.body, "application/json"});
+                     });
+        m_router.add("DELETE", QStringLiteral("/api/items/*"),
+                     [this](const HttpRequest& request, const HttpResponder& responder) {
+                         m_handled.append(request.pathParameter.toUtf8());
+                         responder.send(
+                             HttpResponse::json(QJsonObject{{QStringLiteral("id"), request.pathParameter}}));
+                     });
+        // Answers only when the test says so.
+        m_router.add("GET", QStringLiteral("/api/later"),
+                     [this](const HttpRequest& request, const HttpResponder& responder) {
+                         m_handled.append(request.target);
+                         m_held.append(responder);
+                     });
+    }
+
+    void cleanup() { m_server.reset(); }
+
+    void keepsConnectionAliveBetweenRequests()
+    {
+        start();
+        RawHttpConnection client(port());
+        for (int i = 0; i < 3; ++i) {
+            client.send(RawHttpConnection::request("GET", "/api/echo?n=" + QByteArray::number(i), port()));
+            const auto response = client.readResponse();
+            QVERIFY(response);
+            QCOMPARE(response->status, 200);
+            QCOMPARE(response->headers.value("connection"), QByteArray("keep-alive"));
+            QVERIFY(response->body.contains("n=" + QByteArray::number(i)));
+        }
+        QCOMPARE(m_handled.size(), 3);
+    }
+
+    void answersPipelinedRequestsInOrder()
+    {
+        start();
+        RawHttpConnection client(port());
+        client.send(RawHttpConnection::request("GET", "/api/later", port()) +
+                    RawHttpConnection::request("POST", "/api/echo", port(), R"({"b":2})"));
+        QTRY_COMPARE(m_held.size(), 1);
+        QCOMPARE(m_handled.size(), 1); // the second waits until the first is answered
+        m_held.first().send(HttpResponse::json(QJsonObject{{QStringLiteral("first"), true}}));
+        const auto first = client.readResponse();
+        const auto second = client.readResponse();
+        QVERIFY(first && second);
+        QVERIFY(first->body.contains("first"));
+        QCOMPARE(second->body, QByteArray(R"({"b":2})"));
+    }
+
+    void routesByMethodAndPath_data()
+    {
+        QTest::addColumn<QByteArray>("method");
+        QTest::addColumn<QByteArray>("path");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QByteArray>("bodyPart");
+        QTest::newRow("parameter decoded")
+            << QByteArray("DELETE") << QByteArray("/api/items/my%20script") << 200 << QByteArray("my script");
+        QTest::newRow("unknown path")
+            << QByteArray("GET") << QByteArray("/api/nothing") << 404 << QByteArray("\"success\":false");
+        QTest::newRow("wrong method")
+            << QByteArray("PUT") << QByteArray("/api/echo") << 405 << QByteArray("\"success\":false");
+        QTest::newRow("missing parameter")
+            << QByteArray("DELETE") << QByteArray("/api/items/") << 404 << QByteArray("error");
+        QTest::newRow("two segments")
+            << QByteArray("DELETE") << QByteArray("/api/items/a/b") << 404 << QByteArray("error");
+    }
+
+    void routesByMethodAndPath()
+    {
+        QFETCH(QByteArray, method);
+        QFETCH(QByteArray, path);
+        QFETCH(int, status);
+        QFETCH(QByteArray, bodyPart);
+        start();
+        RawHttpConnection client(port());
+        client.send(RawHttpConnection::request(method, path, port()));
+        const auto response = client.readResponse();
+        QVERIFY(response);
+        QCOMPARE(response->status, status);
+        QVERIFY2(response->body.contains(bodyPart), response->body.constData());
+    }
+
+    // The head announces a body over the limit; the answer comes before any body byte is sent.
+    void refusesOversizedBodyWithoutReadingIt()
+    {
+        start();
+        RawHttpConnection client(port());
+        client.send("POST /api/echo HTTP/1.1\r\nHost: 127.0.0.1:" + QByteArray::number(port()) +
+                    "\r\nContent-Type: application/json\r\nContent-Length: 300000\r\n\r\n");
+        const auto response = client.readResponse();
+        QVERIFY(response);
+        QCOMPARE(response->status, 413);
+        QCOMPARE(response->headers.value("connection"), QByteArray("close"));
+        client.send(
+            QByteArray(64 * 1024, 'x')); // the rest of the body is discarded, then the connection closes
+        QVERIFY(client.waitForClose());
+        QVERIFY(m_handled.isEmpty());
+    }
+
+    void refusesOnHeadAndCloses_data()
+    {
+        QTest::addColumn<QByteArray>("head");
+        QTest::addColumn<int>("status");
+        QTest::newRow("forged host") << QByteArray(
+                                            "GET /api/echo HTTP/1.1\r\nHost: attacker.example:PORT\r\n\r\n")
+                                     << 421;
+        QTest::newRow("origin")
+            << QByteArray(
+                   "GET /api/echo HTTP/1.1\r\nHost: 127.0.0.1:PORT\r\nOrigin: https://example.com\r\n\r\n")
+            << 403;
+        QTest::newRow("text body") << QByteArray(
+                                          "POST /api/echo HTTP/1.1\r\nHost: 127.0.0.1:PORT\r\nContent-Type: "
+                                          "text/plain\r\nContent-Length: 2\r\n\r\nhi")
+                                   << 415;
+        QTest::newRow("malformed") << QByteArray("GARBAGE\r\n\r\n") << 400;
+    }
+
+    void refusesOnHeadAndCloses()
+    {
+        QFETCH(QByteArray, head);
+        QFETCH(int, status);
+        start();
+        RawHttpConnection client(port());
+        client.send(head.replace("PORT", QByteArray::number(port())));
+        const auto response = client.readResponse();
+        QVERIFY(response);
+        QCOMPARE(response->status, status);
+        QVERIFY(client.waitForClose());
+        QVERIFY(m_handled.isEmpty());
+    }
+
+    void cutsOffSlowClient()
+    {
+        start();
+        RawHttpConnection client(port());
+        client.send("GET /api/echo HTTP/1.1\r\nHost: 127.0.0.1:");
+        QVERIFY(client.waitForClose(3000));
+        QVERIFY(m_handled.isEmpty());
+        RawHttpConnection silent(port());
+        QVERIFY(silent.waitForClose(3000));
+    }
+
+    void refusesOverlongHead()
+    {
+        start();
+        RawHttpConnection client(port());
+        client.send("GET /api/echo HTTP/1.1\r\nX-Padding: " + QByteArray(20 * 1024, 'a'));
+        const auto response = client.readResponse();
+        QVERIFY(response);
+        QCOMPARE(response->status, 431);
+    }
+
+    void dropsAnswerToDepartedClient()
+    {
+        start();
+        {
+            RawHttpConnection client(port());
+            client.send(RawHttpConnection::request("GET", "/api/later", port()));
+            QTRY_COMPARE(m_held.size(), 1);
+        }
+        QTest::qWait(50);
+        QVERIFY(!m_held.first().isConnected());
+        m_held.first().send(HttpResponse::json(QJsonObject{})); // must not touch the closed connection
+        RawHttpConnection next(port());
+        next.send(RawHttpConnection::request("GET", "/api/echo", port()));
+        QVERIFY(next.readResponse());
+    }
+
+    void refusesOtherUsersSocket()
+    {
+        start(true);
+        const quint16 clientPort = freePort();
+        writeSocketTable(m_proc.path(), clientPort, port(), ::geteuid() + 4242);
+        RawHttpConnection stranger(port(), clientPort);
+        stranger.send(RawHttpConnection::request("GET", "/api/echo", port()));
+        QVERIFY(!stranger.readResponse(2000));
+        QVERIFY(m_handled.isEmpty());
+
+        const quint16 ownPort = freePort();
+        writeSocketTable(m_proc.path(), ownPort, port(), ::geteuid());
+        RawHttpConnection own(port(), ownPort);
+        own.send(RawHttpConnection::request("GET", "/api/echo", port()));
+        const auto response = own.readResponse();
+        QVERIFY(response);
+        QCOMPARE(response->status, 200);
+    }
+};
+
+QTEST_GUILESS_MAIN(HttpServerTest)
+#include "tst_httpserver.moc"
