@@ -39,6 +39,10 @@ MenuBarModel::Options withDefaults(MenuBarModel::Options options)
         options.cleanupSources.freeDisk = SystemResources::freeDiskBytes;
     if (!options.cleanupSources.availableRam)
         options.cleanupSources.availableRam = SystemResources::availableRamBytes;
+    if (!options.cpuReader)
+        options.cpuReader = readCpuSensor;
+    if (!options.thermalProbe)
+        options.thermalProbe = processThermalState;
     return options;
 }
 
@@ -61,7 +65,8 @@ MenuBarModel::MenuBarModel(AppState& state, Options options, QObject* parent)
           [&state](const QString& command, QObject* context, CleanupRun::Reply reply) {
               state.client().executeCommand(command, context, std::move(reply));
           },
-          m_options.cleanupSources, m_options.cleanupTiming)
+          m_options.cleanupSources, m_options.cleanupTiming),
+      m_cpu(m_options.cpuReader, m_options.thermalProbe, CpuTemperatureMonitor::defaultInterval)
 {
     m_cleanup.setParent(this);
     m_automation.setParent(this);
@@ -71,6 +76,9 @@ MenuBarModel::MenuBarModel(AppState& state, Options options, QObject* parent)
         m_showDisconnectConfirm = false;
         Q_EMIT telegramChanged();
     });
+    m_cpu.setParent(this);
+    connect(&m_cpu, &CpuTemperatureMonitor::cpuTempChanged, this, &MenuBarModel::takeCpuReading);
+    connect(&m_cpu, &CpuTemperatureMonitor::cpuThermalStateChanged, this, &MenuBarModel::takeCpuReading);
     connect(&m_state, &AppState::engineAlertsChanged, this, &MenuBarModel::regroup);
     connect(&m_state, &AppState::telegramStatusChanged, this, &MenuBarModel::telegramChanged);
     // The level and the whitelist filter the list.
@@ -105,6 +113,12 @@ void MenuBarModel::appeared()
     checkForUpdates();
     if (protectionEnabled() && !m_state.engine().isMonitoring())
         m_state.engine().start();
+    m_cpu.startRefreshing();
+}
+
+void MenuBarModel::takeCpuReading()
+{
+    setCpuReading(m_cpu.cpuTemp(), int(m_cpu.cpuThermalState()));
 }
 
 void MenuBarModel::setCpuReading(std::optional<double> celsius, int thermalState)

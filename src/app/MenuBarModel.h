@@ -3,6 +3,7 @@
 #include "app/AutomationSettings.h"
 #include "app/CleanupRun.h"
 #include "model/GroupedAlert.h"
+#include "sensors/CpuTemperatureMonitor.h"
 
 #include <QColor>
 #include <QDateTime>
@@ -50,8 +51,10 @@ public:
         Clock clock;                   // now, for the relative times; the system clock by default
         int disconnectRevertMs = 3000; // how long "Confirm" waits before turning back
         CleanupRun::Timing cleanupTiming;
-        CleanupRun::Sources cleanupSources; // the system's free disk and RAM by default
-        QString vendorUrl;                  // HALVEX_VENDOR_URL by default; empty means no update check
+        CleanupRun::Sources cleanupSources;      // the system's free disk and RAM by default
+        QString vendorUrl;                       // HALVEX_VENDOR_URL by default; empty means no update check
+        CpuTemperatureMonitor::Reader cpuReader; // the CPU sensor by default
+        CpuTemperatureMonitor::StateProbe thermalProbe; // the operating system's thermal state by default
     };
     static constexpr int collapsedRows = 5;
 
@@ -61,7 +64,8 @@ public:
     bool protectionEnabled() const;
     void setProtectionEnabled(bool enabled);
 
-    // The CPU cell's input; thermalState numbered nominal 0 to critical 3.
+    // The CPU cell's input, normally from the panel's own CPU monitor; thermalState numbered nominal 0
+    // to critical 3.
     void setCpuReading(std::optional<double> celsius, int thermalState);
     QString cpuReading() const;
     bool hasCpuTemp() const { return m_cpuTemp.has_value(); }
@@ -91,7 +95,8 @@ public:
     const std::optional<QString>& blockingApp() const { return m_blockingApp; }
     const QSet<QString>& blockedApps() const { return m_blockedApps; }
 
-    // The panel was shown: check for updates, start monitoring if protection is on.
+    // The panel was shown: check for updates, start monitoring if protection is on, read the CPU now
+    // and every 30 s from then on.
     Q_INVOKABLE void appeared();
     Q_INVOKABLE void block(const QString& groupId);
     Q_INVOKABLE void clearAlerts();
@@ -115,6 +120,7 @@ Q_SIGNALS:
 
 private:
     void regroup();
+    void takeCpuReading();
     void applyProtection();
     QVariantMap rowOf(const GroupedAlert& group, const QDateTime& now) const;
 
@@ -124,6 +130,7 @@ private:
     CleanupRun m_cleanup;
     QNetworkAccessManager m_network;
     QTimer m_disconnectRevert;
+    CpuTemperatureMonitor m_cpu;
 
     std::optional<double> m_cpuTemp;
     int m_thermalState = 0;

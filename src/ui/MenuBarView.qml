@@ -173,11 +173,10 @@ Rectangle {
                     onClicked: root.showCleanAutoSheet = true
                 }
             }
-            ProgressBar {
+            ProgressStrip {
                 visible: root.model.cleanup.isRunning
                 Layout.fillWidth: true
                 value: root.model.cleanup.cleanProgress
-                Behavior on value { NumberAnimation { duration: 400; easing.type: Easing.InOutQuad } }
             }
             RowLayout {
                 visible: root.model.cleanup.quickResult !== ""

@@ -1,0 +1,100 @@
+#include "BenchUtil.h"
+#include "ProcessProbe.h"
+#include "app/AppState.h"
+#include "app/MenuBarModel.h"
+#include "app/Settings.h"
+#include "model/Timestamp.h"
+#include "monitor/MonitorEngine.h"
+#include "ui/MenuBarPanel.h"
+
+#include <QElapsedTimer>
+#include <QGuiApplication>
+#include <QQuickView>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QtQml/qqmlextensionplugin.h>
+
+#include <algorithm>
+
+Q_IMPORT_QML_PLUGIN(Halvex_UiPlugin)
+
+namespace {
+
+constexpr int engineAlerts = 500;
+constexpr int redraws = 200;
+
+SecurityAlert accessBy(const QString& type, const QString& app, const QDateTime& when)
+{
+    return {type, app, QStringLiteral("/Applications/") + app, Timestamp::format(when), std::nullopt};
+}
+
+// 500 accesses by 60 applications of every type, the newest first, as the engine keeps them.
+QList<SecurityAlert> storedAlerts(const QDateTime& now)
+{
+    const QStringList types{"camera", "microphone", "location", "network"};
+    QList<SecurityAlert> alerts;
+    for (int i = 0; i < engineAlerts; ++i)
+        alerts.append(accessBy(types[i % 4], QStringLiteral("app-%1").arg(i % 60), now.addSecs(-i * 40)));
+    return alerts;
+}
+
+// The first opening: the QML engine, the model and the window are built, and the first frame shown.
+double firstOpenMilliseconds(MenuBarPanel& panel)
+{
+    QElapsedTimer timer;
+    timer.start();
+    panel.toggle(std::nullopt);
+    if (!QTest::qWaitForWindowExposed(panel.view()))
+        return -1;
+    return double(timer.nsecsElapsed()) / 1e6;
+}
+
+// A new alert arrives with 500 stored: the state republishes them, the model regroups, and the
+// bindings of the list are evaluated; the time is the C++ work until control returns to the loop.
+double redrawMilliseconds(AppState& state, QList<SecurityAlert> alerts)
+{
+    QList<double> samples;
+    for (int i = 0; i < redraws; ++i) {
+        alerts.prepend(accessBy(QStringLiteral("camera"), QStringLiteral("new-%1").arg(i),
+                                QDateTime::currentDateTimeUtc()));
+        alerts.removeLast();
+        QElapsedTimer timer;
+        timer.start();
+        state.engine().setAlerts(alerts);
+        QCoreApplication::sendPostedEvents();
+        samples.append(double(timer.nsecsElapsed()) / 1e6);
+        QCoreApplication::processEvents();
+    }
+    std::sort(samples.begin(), samples.end());
+    return samples[samples.size() / 2];
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    qputenv("QT_QUICK_BACKEND", "software");
+    QTemporaryDir home;
+    qputenv("HOME", home.path().toUtf8());
+    qputenv("HALVEX_PLATFORM", "linux");
+    QGuiApplication app(argc, argv);
+    {
+        Settings settings;
+        settings.setValue(SettingsKey::serverURL, QStringLiteral("http://127.0.0.1:9"));
+        settings.setProtectionEnabled(false);
+    }
+    AppState state;
+    const QList<SecurityAlert> alerts = storedAlerts(QDateTime::currentDateTimeUtc());
+    state.engine().setAlerts(alerts);
+    MenuBarPanel panel(state, TrayPanel::Mode::Window);
+
+    report("panel: first open until shown", firstOpenMilliseconds(panel), "ms", 250);
+    QTest::qWait(200);
+    report("panel: redraw after a new alert, 500 stored (median)", redrawMilliseconds(state, alerts), "ms",
+           5);
+    QTest::qWait(200);
+    report("panel: resident memory with the panel open",
+           double(ProcessProbe::residentKilobytes(QCoreApplication::applicationPid())) / 1024.0, "MB", 90);
+    return 0;
+}
