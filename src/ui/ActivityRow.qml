@@ -15,6 +15,7 @@ RowLayout {
         spacing: 1
         Layout.fillWidth: true
         Text {
+            objectName: "sentence_" + row.index
             text: row.modelData.sentence; color: "white"; font.pixelSize: 12; font.weight: Font.DemiBold
             elide: Text.ElideRight; Layout.fillWidth: true
             ToolTip.text: row.modelData.desc
@@ -27,7 +28,7 @@ RowLayout {
             Text { visible: row.modelData.times !== ""; text: row.modelData.times; color: Obsidian.orange; font.pixelSize: 10; font.weight: Font.DemiBold }
         }
     }
-    Icon { visible: row.modelData.blocked; name: "checkmark.circle.fill"; color: Obsidian.safeGreen; implicitWidth: 16; implicitHeight: 16 }
+    Icon { objectName: "blocked_" + row.index; visible: row.modelData.blocked; name: "checkmark.circle.fill"; color: Obsidian.safeGreen; implicitWidth: 16; implicitHeight: 16 }
     BusyIndicator { visible: row.modelData.blocking; running: visible; implicitWidth: 18; implicitHeight: 18 }
     PanelButton {
         objectName: "block_" + row.index
