@@ -42,9 +42,10 @@ private Q_SLOTS:
     // Every literal symbol a view gives an Icon (`name:`) or a button (`icon:`) is in the table.
     void viewsNameOnlyKnownSymbols()
     {
-        static const QRegularExpression literal(QStringLiteral("(?:\\bname|\\bicon)\\s*:\\s*\"([a-z0-9.]+)\""));
-        static const QRegularExpression ternary(
-            QStringLiteral("(?:\\bname|\\bicon)\\s*:[^\\n]*\\?\\s*\"([a-z0-9.]+)\"\\s*:\\s*\"([a-z0-9.]+)\""));
+        static const QRegularExpression literal(
+            QStringLiteral("(?:\\bname|\\bicon)\\s*:\\s*\"([a-z0-9.]+)\""));
+        static const QRegularExpression ternary(QStringLiteral(
+            "(?:\\bname|\\bicon)\\s*:[^\\n]*\\?\\s*\"([a-z0-9.]+)\"\\s*:\\s*\"([a-z0-9.]+)\""));
         int named = 0;
         QDirIterator files(QStringLiteral(":/Halvex/Ui"), {QStringLiteral("*.qml")}, QDir::Files,
                            QDirIterator::Subdirectories);

@@ -4,6 +4,7 @@
 #include "fakes/FakeBackend.h"
 #include "model/L10n.h"
 #include "monitor/MonitorEngine.h"
+#include "support/QuickItems.h"
 #include "support/TestEnvironment.h"
 #include "ui/MenuBarPanel.h"
 
@@ -154,34 +155,15 @@ private:
 
     QQuickItem* item(const char* name)
     {
-        QQuickItem* found =
-            find(qobject_cast<QQuickItem*>(m_panel->view()->rootObject()), QString::fromLatin1(name));
+        QQuickItem* found = QuickItems::find(m_panel->view(), name);
         if (!found)
             qFatal("no item %s", name);
         return found;
     }
 
-    // List delegates hang in the item tree, not the object tree: the search follows child items.
-    static QQuickItem* find(QQuickItem* from, const QString& name)
-    {
-        if (from->objectName() == name)
-            return from;
-        for (QQuickItem* child : from->childItems()) {
-            if (QQuickItem* found = find(child, name))
-                return found;
-        }
-        return nullptr;
-    }
-
     QString text(const char* name) { return item(name)->property("text").toString(); }
 
-    void click(const char* name)
-    {
-        QQuickItem* target = item(name);
-        QVERIFY2(target->isVisible(), name);
-        const QPointF centre = target->mapToScene(QPointF(target->width() / 2, target->height() / 2));
-        QTest::mouseClick(m_panel->view(), Qt::LeftButton, {}, centre.toPoint());
-    }
+    void click(const char* name) { QVERIFY2(QuickItems::click(m_panel->view(), name), name); }
 
     void save(const QString& name)
     {

@@ -6,12 +6,11 @@
 #include "monitor/MonitorEngine.h"
 #include "support/FakeProcTree.h"
 #include "support/HalvexdProcess.h"
+#include "support/QuickItems.h"
 #include "support/TestEnvironment.h"
 #include "ui/MenuBarPanel.h"
 
 #include <QFile>
-#include <QQuickItem>
-#include <QQuickView>
 #include <QTest>
 #include <QtQml/qqmlextensionplugin.h>
 
@@ -50,14 +49,16 @@ private Q_SLOTS:
         const QString sentence = MenuBarRules::humanSentence(L10n::friendlyApp(u"zoom").name, "camera");
         // The watch on the node is set up as the engine starts; opening it again until the row shows
         // covers the moment before.
-        QTRY_VERIFY_WITH_TIMEOUT(touched(video0) && text(panel, "sentence_0") == sentence, 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(touched(video0) && QuickItems::text(panel.view(), "sentence_0") == sentence,
+                                 10000);
         QCOMPARE(panel.model()->allGroups().size(), 1);
 
-        click(panel, "block_0");
+        QVERIFY(QuickItems::click(panel.view(), "block_0"));
         QVERIFY(pkill.waitForCalls(1, 10000));
         QCOMPARE(pkill.calls().first(), (QStringList{"-i", "zoom"}));
-        QTRY_VERIFY(item(panel, "blocked_0") && item(panel, "blocked_0")->isVisible());
-        QVERIFY(!item(panel, "block_0")->isVisible());
+        QTRY_VERIFY(QuickItems::find(panel.view(), "blocked_0") &&
+                    QuickItems::find(panel.view(), "blocked_0")->isVisible());
+        QVERIFY(!QuickItems::find(panel.view(), "block_0")->isVisible());
 
         state.engine().stop();
         for (const char* name : {"HALVEX_PLATFORM", "HALVEX_PROC_ROOT", "HALVEX_DEV_ROOT",
@@ -66,42 +67,13 @@ private Q_SLOTS:
     }
 
 private:
+    // Opens and closes the node as a program taking one frame would; true, so it can lead a condition.
     static bool touched(const QString& path)
     {
         QFile node(path);
         if (node.open(QIODevice::ReadOnly))
             node.close();
         return true;
-    }
-
-    static QString text(MenuBarPanel& panel, const char* name)
-    {
-        const QQuickItem* found = item(panel, name);
-        return found ? found->property("text").toString() : QString();
-    }
-
-    static QQuickItem* find(QQuickItem* from, const QString& name)
-    {
-        if (from->objectName() == name)
-            return from;
-        for (QQuickItem* child : from->childItems()) {
-            if (QQuickItem* found = find(child, name))
-                return found;
-        }
-        return nullptr;
-    }
-
-    static QQuickItem* item(MenuBarPanel& panel, const char* name)
-    {
-        return find(qobject_cast<QQuickItem*>(panel.view()->rootObject()), QString::fromLatin1(name));
-    }
-
-    static void click(MenuBarPanel& panel, const char* name)
-    {
-        QQuickItem* target = item(panel, name);
-        QVERIFY2(target && target->isVisible(), name);
-        const QPointF centre = target->mapToScene(QPointF(target->width() / 2, target->height() / 2));
-        QTest::mouseClick(panel.view(), Qt::LeftButton, {}, centre.toPoint());
     }
 };
 

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QQuickItem>
+#include <QQuickView>
+#include <QString>
+#include <QTest>
+
+// Finding and clicking the items of a loaded view by objectName, as a user's pointer would.
+namespace QuickItems {
+
+// List delegates hang in the item tree, not the object tree: the search follows child items.
+inline QQuickItem* find(QQuickItem* from, const QString& name)
+{
+    if (!from)
+        return nullptr;
+    if (from->objectName() == name)
+        return from;
+    const QList<QQuickItem*> children = from->childItems();
+    for (QQuickItem* child : children) {
+        if (QQuickItem* found = find(child, name))
+            return found;
+    }
+    return nullptr;
+}
+
+inline QQuickItem* find(QQuickView* view, const char* name)
+{
+    return find(qobject_cast<QQuickItem*>(view->rootObject()), QString::fromLatin1(name));
+}
+
+// The "text" property of a named item; empty when there is no such item.
+inline QString text(QQuickView* view, const char* name)
+{
+    const QQuickItem* found = find(view, name);
+    return found ? found->property("text").toString() : QString();
+}
+
+// A left click at the centre of a named item; false when it is missing or hidden.
+inline bool click(QQuickView* view, const char* name)
+{
+    QQuickItem* target = find(view, name);
+    if (!target || !target->isVisible())
+        return false;
+    const QPointF centre = target->mapToScene(QPointF(target->width() / 2, target->height() / 2));
+    QTest::mouseClick(view, Qt::LeftButton, {}, centre.toPoint());
+    return true;
+}
+
+} // namespace QuickItems
