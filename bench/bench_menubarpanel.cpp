@@ -8,10 +8,12 @@
 #include "ui/MenuBarPanel.h"
 
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QGuiApplication>
 #include <QQuickView>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QtQml/qqmlextensionplugin.h>
 
 #include <algorithm>
@@ -83,6 +85,19 @@ RedrawTimes redrawMilliseconds(AppState& state, QQuickView& view, QList<Security
     return {median(bindings), median(frames)};
 }
 
+// Voluntary context switches of the whole process over a few seconds of the event loop.
+double wakeUpsPerSecond()
+{
+    constexpr int seconds = 4;
+    const qint64 pid = QCoreApplication::applicationPid();
+    const long before = ProcessProbe::wakeUps(pid);
+    // A plain event loop: QTest::qWait itself wakes every 10 ms.
+    QEventLoop loop;
+    QTimer::singleShot(seconds * 1000, &loop, &QEventLoop::quit);
+    loop.exec();
+    return double(ProcessProbe::wakeUps(pid) - before) / seconds;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -97,6 +112,7 @@ int main(int argc, char** argv)
         Settings settings;
         settings.setValue(SettingsKey::serverURL, QStringLiteral("http://127.0.0.1:9"));
         settings.setProtectionEnabled(false);
+        settings.setValue(SettingsKey::telegramBotToken, QStringLiteral("1:bench")); // the dot pulses
     }
     AppState state;
     const QList<SecurityAlert> alerts = storedAlerts(QDateTime::currentDateTimeUtc());
@@ -112,5 +128,11 @@ int main(int argc, char** argv)
     QTest::qWait(200);
     report("panel: resident memory with the panel open",
            double(ProcessProbe::residentKilobytes(QCoreApplication::applicationPid())) / 1024.0, "MB", 90);
+    std::printf("%-52s %12.3f /s (for reference)\n", "panel: wake-ups per second while shown",
+                wakeUpsPerSecond());
+    panel.toggle(std::nullopt);
+    QTest::qWait(500);
+    std::printf("%-52s %12.3f /s (for reference)\n", "panel: wake-ups per second once hidden",
+                wakeUpsPerSecond());
     return 0;
 }

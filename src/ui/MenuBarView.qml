@@ -203,8 +203,9 @@ Rectangle {
                 id: dot
                 width: 7; height: 7; radius: 3.5
                 color: root.model.telegramConnected ? Obsidian.safeGreen : Obsidian.danger
+                // Pulses only while someone can see it: a hidden panel must not wake the process.
                 SequentialAnimation on opacity {
-                    running: root.model.telegramConnected
+                    running: root.model.telegramConnected && dot.Window.visibility !== Window.Hidden
                     loops: Animation.Infinite
                     NumberAnimation { to: 0.3; duration: 900; easing.type: Easing.InOutQuad }
                     NumberAnimation { to: 1.0; duration: 900; easing.type: Easing.InOutQuad }
