@@ -149,7 +149,7 @@ void MenuBarModel::regroup()
 {
     m_groups =
         groupedAlerts(m_state.engineAlerts(), m_automation.privacyLevel(), m_automation.privacyWhitelist());
-    Q_EMIT groupsChanged();
+    refreshRows();
 }
 
 int MenuBarModel::hiddenCount() const
@@ -157,30 +157,30 @@ int MenuBarModel::hiddenCount() const
     return !m_showAllAlerts && m_groups.size() > collapsedRows ? int(m_groups.size()) - collapsedRows : 0;
 }
 
-QVariantList MenuBarModel::visibleGroups() const
+void MenuBarModel::refreshRows()
 {
     const QDateTime now = m_options.clock();
     const qsizetype shown = m_groups.size() - hiddenCount();
-    QVariantList rows;
+    QList<ActivityRows::Row> rows;
     rows.reserve(shown);
     for (qsizetype i = 0; i < shown; ++i)
         rows << rowOf(m_groups[i], now);
-    return rows;
+    m_rows.setRows(rows);
+    Q_EMIT groupsChanged();
 }
 
-QVariantMap MenuBarModel::rowOf(const GroupedAlert& group, const QDateTime& now) const
+ActivityRows::Row MenuBarModel::rowOf(const GroupedAlert& group, const QDateTime& now) const
 {
     const L10n::AppInfo info = L10n::friendlyApp(group.app);
     return {
-        {QStringLiteral("id"), group.id},
-        {QStringLiteral("icon"), MenuBarRules::alertIcon(group.type)},
-        {QStringLiteral("sentence"), MenuBarRules::humanSentence(info.name, group.type)},
-        {QStringLiteral("desc"), info.desc},
-        {QStringLiteral("time"),
-         group.latestDate ? MenuBarRules::relativeTime(*group.latestDate, now) : QString()},
-        {QStringLiteral("times"), group.count >= 2 ? L10n::timesCount(group.count) : QString()},
-        {QStringLiteral("blocked"), m_blockedApps.contains(group.id)},
-        {QStringLiteral("blocking"), m_blockingApp == group.id},
+        group.id,
+        MenuBarRules::alertIcon(group.type),
+        MenuBarRules::humanSentence(info.name, group.type),
+        info.desc,
+        group.latestDate ? MenuBarRules::relativeTime(*group.latestDate, now) : QString(),
+        group.count >= 2 ? L10n::timesCount(group.count) : QString(),
+        m_blockedApps.contains(group.id),
+        m_blockingApp == group.id,
     };
 }
 
@@ -200,7 +200,7 @@ void MenuBarModel::setShowAllAlerts(bool show)
     if (show == m_showAllAlerts)
         return;
     m_showAllAlerts = show;
-    Q_EMIT groupsChanged();
+    refreshRows();
 }
 
 void MenuBarModel::block(const QString& groupId)
@@ -212,12 +212,12 @@ void MenuBarModel::block(const QString& groupId)
     if (group == m_groups.cend())
         return;
     m_blockingApp = groupId;
-    Q_EMIT groupsChanged();
+    refreshRows();
     const QString command = QStringLiteral("block ") + group->type + u' ' + group->app;
     m_state.client().executeCommand(command, this, [this, groupId](std::optional<QString>) {
         m_blockingApp.reset();
         m_blockedApps.insert(groupId);
-        Q_EMIT groupsChanged();
+        refreshRows();
     });
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/ActivityRows.h"
 #include "app/AutomationSettings.h"
 #include "app/CleanupRun.h"
 #include "model/GroupedAlert.h"
@@ -30,7 +31,7 @@ class MenuBarModel : public QObject
     Q_PROPERTY(bool hasCpuTemp READ hasCpuTemp NOTIFY cpuChanged)
     Q_PROPERTY(QColor cpuIconColor READ cpuIconColor NOTIFY cpuChanged)
     Q_PROPERTY(QColor thermalDotColor READ thermalDotColor NOTIFY cpuChanged)
-    Q_PROPERTY(QVariantList groups READ visibleGroups NOTIFY groupsChanged)
+    Q_PROPERTY(ActivityRows* rows READ rows CONSTANT)
     Q_PROPERTY(int groupCount READ groupCount NOTIFY groupsChanged)
     Q_PROPERTY(int hiddenCount READ hiddenCount NOTIFY groupsChanged)
     Q_PROPERTY(QString accessCountText READ accessCountText NOTIFY groupsChanged)
@@ -73,7 +74,8 @@ public:
     QColor thermalDotColor() const;
 
     const QList<GroupedAlert>& allGroups() const { return m_groups; }
-    QVariantList visibleGroups() const;
+    // The listed groups: the first five while collapsed with six or more, else all.
+    ActivityRows* rows() { return &m_rows; }
     int groupCount() const { return int(m_groups.size()); }
     int hiddenCount() const;
     QString accessCountText() const;
@@ -122,7 +124,9 @@ private:
     void regroup();
     void takeCpuReading();
     void applyProtection();
-    QVariantMap rowOf(const GroupedAlert& group, const QDateTime& now) const;
+    // Rebuilds the rows from the groups, the expansion and the block marks.
+    void refreshRows();
+    ActivityRows::Row rowOf(const GroupedAlert& group, const QDateTime& now) const;
 
     AppState& m_state;
     Options m_options;
@@ -135,6 +139,7 @@ private:
     std::optional<double> m_cpuTemp;
     int m_thermalState = 0;
     QList<GroupedAlert> m_groups;
+    ActivityRows m_rows;
     bool m_showAllAlerts = false;
     std::optional<QString> m_blockingApp;
     QSet<QString> m_blockedApps;

@@ -117,7 +117,7 @@ Rectangle {
                 clip: true
                 spacing: 6
                 interactive: contentHeight > height
-                model: root.model.groups
+                model: root.model.rows
                 delegate: ActivityRow {
                     width: list.width
                     onBlock: (id) => root.model.block(id)

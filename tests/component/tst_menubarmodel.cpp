@@ -58,12 +58,12 @@ private Q_SLOTS:
         for (int i = 0; i < apps; ++i)
             m_state->engine().recordAlert("camera", QStringLiteral("App%1").arg(i), std::nullopt);
         QTRY_COMPARE(model.groupCount(), apps);
-        QCOMPARE(model.visibleGroups().size(), shown);
+        QCOMPARE(model.rows()->rowCount(), shown);
         QCOMPARE(model.hiddenCount(), hidden);
         if (hidden > 0)
             QCOMPARE(model.seeMoreText(), L10n::seeMore(hidden));
         model.setShowAllAlerts(true);
-        QCOMPARE(model.visibleGroups().size(), apps);
+        QCOMPARE(model.rows()->rowCount(), apps);
         QCOMPARE(model.hiddenCount(), 0);
     }
 
@@ -88,11 +88,11 @@ private Q_SLOTS:
 
         model.block(id);
         QCOMPARE(model.blockingApp(), std::optional<QString>(id));
-        QVERIFY(model.visibleGroups().first().toMap().value("blocking").toBool());
+        QVERIFY(model.rows()->rows().first().blocking);
         model.block(id); // in flight: refused
         QTRY_VERIFY(model.blockedApps().contains(id));
         QVERIFY(!model.blockingApp());
-        QVERIFY(model.visibleGroups().first().toMap().value("blocked").toBool());
+        QVERIFY(model.rows()->rows().first().blocked);
         model.block(id); // already blocked
         QTest::qWait(100);
         const auto posts = m_backend->requestsTo("POST", "/api/command");
