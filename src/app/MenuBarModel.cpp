@@ -70,6 +70,9 @@ MenuBarModel::MenuBarModel(AppState& state, Options options, QObject* parent)
 {
     m_cleanup.setParent(this);
     m_automation.setParent(this);
+    m_relativeTimeTick.setInterval(m_options.relativeTimeTickMs);
+    // Only the rows whose "… ago" text changed are redrawn.
+    connect(&m_relativeTimeTick, &QTimer::timeout, this, [this] { m_rows.setRows(currentRows()); });
     m_disconnectRevert.setSingleShot(true);
     m_disconnectRevert.setInterval(m_options.disconnectRevertMs);
     connect(&m_disconnectRevert, &QTimer::timeout, this, [this] {
@@ -116,6 +119,18 @@ void MenuBarModel::appeared()
     m_cpu.startRefreshing();
 }
 
+void MenuBarModel::setShown(bool shown)
+{
+    if (shown == m_relativeTimeTick.isActive())
+        return;
+    if (shown) {
+        m_rows.setRows(currentRows());
+        m_relativeTimeTick.start();
+    } else {
+        m_relativeTimeTick.stop();
+    }
+}
+
 void MenuBarModel::takeCpuReading()
 {
     setCpuReading(m_cpu.cpuTemp(), int(m_cpu.cpuThermalState()));
@@ -159,14 +174,19 @@ int MenuBarModel::hiddenCount() const
 
 void MenuBarModel::refreshRows()
 {
+    m_rows.setRows(currentRows());
+    Q_EMIT groupsChanged();
+}
+
+QList<ActivityRows::Row> MenuBarModel::currentRows() const
+{
     const QDateTime now = m_options.clock();
     const qsizetype shown = m_groups.size() - hiddenCount();
     QList<ActivityRows::Row> rows;
     rows.reserve(shown);
     for (qsizetype i = 0; i < shown; ++i)
         rows << rowOf(m_groups[i], now);
-    m_rows.setRows(rows);
-    Q_EMIT groupsChanged();
+    return rows;
 }
 
 ActivityRows::Row MenuBarModel::rowOf(const GroupedAlert& group, const QDateTime& now) const

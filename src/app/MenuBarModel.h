@@ -51,6 +51,7 @@ public:
     {
         Clock clock;                   // now, for the relative times; the system clock by default
         int disconnectRevertMs = 3000; // how long "Confirm" waits before turning back
+        int relativeTimeTickMs = 1000; // how often the rows' "… ago" texts move on while shown
         CleanupRun::Timing cleanupTiming;
         CleanupRun::Sources cleanupSources;      // the system's free disk and RAM by default
         QString vendorUrl;                       // HALVEX_VENDOR_URL by default; empty means no update check
@@ -97,6 +98,9 @@ public:
     const std::optional<QString>& blockingApp() const { return m_blockingApp; }
     const QSet<QString>& blockedApps() const { return m_blockedApps; }
 
+    // Whether the panel is on screen: only then do the relative times move on.
+    void setShown(bool shown);
+
     // The panel was shown: check for updates, start monitoring if protection is on, read the CPU now
     // and every 30 s from then on.
     Q_INVOKABLE void appeared();
@@ -126,6 +130,7 @@ private:
     void applyProtection();
     // Rebuilds the rows from the groups, the expansion and the block marks.
     void refreshRows();
+    QList<ActivityRows::Row> currentRows() const;
     ActivityRows::Row rowOf(const GroupedAlert& group, const QDateTime& now) const;
 
     AppState& m_state;
@@ -134,6 +139,7 @@ private:
     CleanupRun m_cleanup;
     QNetworkAccessManager m_network;
     QTimer m_disconnectRevert;
+    QTimer m_relativeTimeTick;
     CpuTemperatureMonitor m_cpu;
 
     std::optional<double> m_cpuTemp;

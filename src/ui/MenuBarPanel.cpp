@@ -48,6 +48,7 @@ void MenuBarPanel::create()
                 m_view->hide();
         });
     }
+    connect(m_view.get(), &QWindow::visibleChanged, m_model.get(), &MenuBarModel::setShown);
     m_view->setInitialProperties({{QStringLiteral("model"), QVariant::fromValue(m_model.get())}});
     m_view->setSource(QUrl(QStringLiteral("qrc:/Halvex/Ui/MenuBarView.qml")));
     m_model->appeared();

@@ -196,6 +196,34 @@ private Q_SLOTS:
         QCOMPARE(model.cpuIconColor(), icon);
     }
 
+    void relativeTimesMoveOnWhileShown()
+    {
+        QDateTime now = QDateTime::currentDateTimeUtc();
+        MenuBarModel::Options options = quietOptions();
+        options.clock = [&now] { return now; };
+        options.relativeTimeTickMs = 20;
+        MenuBarModel model(*m_state, options);
+        m_state->engine().recordAlert("camera", "zoom.us", std::nullopt);
+        QTRY_COMPARE(model.rows()->rowCount(), 1);
+        const auto time = [&] { return model.rows()->rows().first().time; };
+        QCOMPARE(time(), "0 sec. ago");
+
+        now = now.addSecs(5);
+        QTest::qWait(60);
+        QCOMPARE(time(), "0 sec. ago"); // not shown: nothing ticks
+        model.setShown(true);
+        QCOMPARE(time(), "5 sec. ago"); // brought up to date at once
+        QSignalSpy changes(model.rows(), &QAbstractItemModel::dataChanged);
+        QTest::qWait(60);
+        QCOMPARE(changes.size(), 0); // same text: no redraw
+        now = now.addSecs(120);
+        QTRY_COMPARE(time(), "2 min. ago");
+        model.setShown(false);
+        now = now.addSecs(3600);
+        QTest::qWait(60);
+        QCOMPARE(time(), "2 min. ago");
+    }
+
     void protectionSwitchDrivesTheEngine()
     {
         MenuBarModel model(*m_state, quietOptions());
