@@ -1,8 +1,8 @@
 #include "app/AppState.h"
 #include "app/MonitoringProfiles.h"
 #include "app/Settings.h"
-#include "fakes/FakeBackend.h"
 #include "monitor/MonitorEngine.h"
+#include "support/FakeBackendHome.h"
 #include "support/TestEnvironment.h"
 
 #include <QDir>
@@ -31,31 +31,20 @@ class AppStateTest : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void init()
-    {
-        m_home = std::make_unique<TemporaryHome>();
-        qputenv("HALVEX_PLATFORM", "linux");
-        m_backend = std::make_unique<FakeBackend>();
-        Settings().setValue(SettingsKey::serverURL, m_backend->baseUrl());
-    }
+    void init() { m_rig = std::make_unique<FakeBackendHome>(); }
 
-    void cleanup()
-    {
-        m_backend.reset();
-        qunsetenv("HALVEX_PLATFORM");
-        m_home.reset();
-    }
+    void cleanup() { m_rig.reset(); }
 
     void startUpPublishesEveryLoad()
     {
-        m_backend->alerts = {{"camera", "Zoom", "", "2025-03-01T09:00:00.000Z", std::nullopt}};
-        m_backend->automations = {{"port-scan", true}, {"disk-usage", false}};
-        m_backend->customSkills =
+        m_rig->backend.alerts = {{"camera", "Zoom", "", "2025-03-01T09:00:00.000Z", std::nullopt}};
+        m_rig->backend.automations = {{"port-scan", true}, {"disk-usage", false}};
+        m_rig->backend.customSkills =
             QJsonArray{QJsonObject{{"id", "c1"}, {"name", "N"}, {"emoji", "💾"}, {"script", "ls"}}};
         Settings().setTelegramChatId("7");
         AppState state(fastOptions());
         QTRY_VERIFY(state.isConnected());
-        QTRY_COMPARE(state.alerts(), m_backend->alerts);
+        QTRY_COMPARE(state.alerts(), m_rig->backend.alerts);
         QTRY_VERIFY(state.stats().has_value());
         QCOMPARE(state.stats()->today, 2);
         QTRY_VERIFY(state.telegramStatus().has_value());
@@ -68,7 +57,7 @@ private Q_SLOTS:
 
     void emptyTelegramChatIdKeepsTheStoredOne()
     {
-        m_backend->telegramStatus = {{"botUsername", "b"}, {"chatId", ""}, {"configured", false}};
+        m_rig->backend.telegramStatus = {{"botUsername", "b"}, {"chatId", ""}, {"configured", false}};
         Settings().setTelegramChatId("7");
         AppState state(fastOptions());
         QTRY_VERIFY(state.telegramStatus().has_value());
@@ -103,22 +92,22 @@ private Q_SLOTS:
         QTest::qWait(5600);
         // The start-up load and two ticks of the fast timer; the slow timer has not fired yet.
         for (const char* path : {"/api/alerts", "/api/stats", "/api/xmtp-address", "/api/config/bot-info"})
-            QCOMPARE(m_backend->requestsTo("GET", path).size(), 3);
-        QCOMPARE(m_backend->requestsTo("GET", "/api/automations").size(), 1);
-        QCOMPARE(m_backend->requestsTo("GET", "/api/status").size(), 1);
+            QCOMPARE(m_rig->backend.requestsTo("GET", path).size(), 3);
+        QCOMPARE(m_rig->backend.requestsTo("GET", "/api/automations").size(), 1);
+        QCOMPARE(m_rig->backend.requestsTo("GET", "/api/status").size(), 1);
     }
 
     void backendThatStopsPublishesFailureValuesButStaysConnected()
     {
         Settings().setValue(SettingsKey::refreshInterval, 0.2);
-        m_backend->alerts = {{"camera", "Zoom", "", "2025-03-01T09:00:00.000Z", std::nullopt}};
+        m_rig->backend.alerts = {{"camera", "Zoom", "", "2025-03-01T09:00:00.000Z", std::nullopt}};
         AppState::Options options = fastOptions();
         options.slowRefreshMs = 200;
-        m_backend->automations = {{"port-scan", true}};
+        m_rig->backend.automations = {{"port-scan", true}};
         AppState state(options);
         QTRY_VERIFY(state.stats().has_value());
         QTRY_COMPARE(state.automatedSkillIds().size(), 1);
-        m_backend->goDown();
+        m_rig->backend.goDown();
         QTRY_VERIFY(!state.stats().has_value());
         QTRY_VERIFY(state.alerts().isEmpty());
         QTRY_VERIFY(!state.telegramStatus().has_value());
@@ -128,8 +117,8 @@ private Q_SLOTS:
 
     void toggleAutomationIsOptimisticWithRollBack()
     {
-        m_backend->automations = {{"port-scan", true}, {"firewall-status", true}};
-        m_backend->refusedSkillIds = {"wifi-scan", "firewall-status"};
+        m_rig->backend.automations = {{"port-scan", true}, {"firewall-status", true}};
+        m_rig->backend.refusedSkillIds = {"wifi-scan", "firewall-status"};
         AppState state(fastOptions());
         QTRY_COMPARE(state.automatedSkillIds().size(), 2);
 
@@ -144,8 +133,8 @@ private Q_SLOTS:
         QTRY_VERIFY(!state.automatedSkillIds().contains("wifi-scan"));
         QTRY_VERIFY(state.automatedSkillIds().contains("firewall-status"));
         QCOMPARE(state.automatedSkillIds(), (QSet<QString>{"disk-usage", "firewall-status"}));
-        QCOMPARE(m_backend->automations.value("port-scan"), false);
-        QCOMPARE(m_backend->automations.value("disk-usage"), true);
+        QCOMPARE(m_rig->backend.automations.value("port-scan"), false);
+        QCOMPARE(m_rig->backend.automations.value("disk-usage"), true);
     }
 
     void applyProfileFromParanoidToEssentiel()
@@ -153,17 +142,17 @@ private Q_SLOTS:
         const QStringList paranoid = *profileSkills(u"paranoid");
         const QStringList essentiel = *profileSkills(u"essentiel");
         for (const QString& id : paranoid)
-            m_backend->automations[id] = true;
+            m_rig->backend.automations[id] = true;
         AppState state(fastOptions());
         QTRY_COMPARE(state.automatedSkillIds(), setOf(paranoid));
-        m_backend->server().clearRequests();
+        m_rig->backend.server().clearRequests();
         QSignalSpy applying(&state, &AppState::isApplyingProfileChanged);
 
         state.applyProfile("essentiel");
         QVERIFY(state.isApplyingProfile());
         QTRY_VERIFY(!state.isApplyingProfile());
 
-        const QStringList calls = m_backend->automationCalls();
+        const QStringList calls = m_rig->backend.automationCalls();
         QCOMPARE(calls.size(), paranoid.size() - essentiel.size());
         QCOMPARE(calls.size(), 31);
         for (const QString& call : calls)
@@ -176,13 +165,13 @@ private Q_SLOTS:
 
     void applyProfileEnablesMissingAndDisablesStrays()
     {
-        m_backend->automations = {{"custom-thing", true}};
+        m_rig->backend.automations = {{"custom-thing", true}};
         AppState state(fastOptions());
         QTRY_COMPARE(state.automatedSkillIds().size(), 1);
-        m_backend->server().clearRequests();
+        m_rig->backend.server().clearRequests();
         state.applyProfile("essentiel");
         QTRY_VERIFY(!state.isApplyingProfile());
-        const QStringList calls = m_backend->automationCalls();
+        const QStringList calls = m_rig->backend.automationCalls();
         const QStringList essentiel = *profileSkills(u"essentiel");
         QCOMPARE(calls.first(), QStringLiteral("-custom-thing")); // every disable comes first
         QCOMPARE(calls.size(), essentiel.size() + 1);
@@ -193,21 +182,21 @@ private Q_SLOTS:
     {
         AppState state(fastOptions());
         QTRY_VERIFY(state.isConnected());
-        m_backend->server().clearRequests();
+        m_rig->backend.server().clearRequests();
         state.applyProfile("relaxed");
         QVERIFY(!state.isApplyingProfile());
         QTest::qWait(200);
-        QVERIFY(m_backend->server().requests().isEmpty());
+        QVERIFY(m_rig->backend.server().requests().isEmpty());
         QCOMPARE(Settings().automationProfile(), std::nullopt);
         QCOMPARE(state.selectedProfile(), std::nullopt);
     }
 
     void applyProfileWithTheBackendDown()
     {
-        m_backend->automations = {{"port-scan", true}};
+        m_rig->backend.automations = {{"port-scan", true}};
         AppState state(fastOptions());
         QTRY_COMPARE(state.automatedSkillIds().size(), 1);
-        m_backend->goDown();
+        m_rig->backend.goDown();
         state.applyProfile("business");
         QTRY_VERIFY(!state.isApplyingProfile());
         QCOMPARE(state.selectedProfile(), QStringLiteral("business"));
@@ -232,7 +221,7 @@ private Q_SLOTS:
         QFETCH(int, calls);
         FakeTool systemctl("HALVEX_TOOL_SYSTEMCTL");
         Settings().setHasOnboarded(onboarded);
-        const QString unit = m_home->path() + "/.config/systemd/user/halvex-backend.service";
+        const QString unit = m_rig->home.path() + "/.config/systemd/user/halvex-backend.service";
         if (unitFile) {
             QDir().mkpath(QFileInfo(unit).absolutePath());
             QFile file(unit);
@@ -261,8 +250,7 @@ private Q_SLOTS:
     }
 
 private:
-    std::unique_ptr<TemporaryHome> m_home;
-    std::unique_ptr<FakeBackend> m_backend;
+    std::unique_ptr<FakeBackendHome> m_rig;
 };
 
 QTEST_GUILESS_MAIN(AppStateTest)

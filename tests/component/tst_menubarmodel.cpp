@@ -2,10 +2,10 @@
 #include "app/CleanupRun.h"
 #include "app/MenuBarModel.h"
 #include "app/Settings.h"
-#include "fakes/FakeBackend.h"
 #include "fakes/FakeHttpServer.h"
 #include "model/L10n.h"
 #include "monitor/MonitorEngine.h"
+#include "support/FakeBackendHome.h"
 #include "support/TestEnvironment.h"
 
 #include <QSignalSpy>
@@ -23,21 +23,15 @@ private Q_SLOTS:
 
     void init()
     {
-        m_home = std::make_unique<TemporaryHome>();
-        qputenv("HALVEX_PLATFORM", "linux");
-        m_backend = std::make_unique<FakeBackend>();
-        Settings settings;
-        settings.setValue(SettingsKey::serverURL, m_backend->baseUrl());
-        settings.setProtectionEnabled(false);
+        m_rig = std::make_unique<FakeBackendHome>();
+        Settings().setProtectionEnabled(false);
         m_state = std::make_unique<AppState>();
     }
 
     void cleanup()
     {
         m_state.reset();
-        m_backend.reset();
-        qunsetenv("HALVEX_PLATFORM");
-        m_home.reset();
+        m_rig.reset();
     }
 
     void listCollapsesFromSixGroups_data()
@@ -95,7 +89,7 @@ private Q_SLOTS:
         QVERIFY(model.rows()->rows().first().blocked);
         model.block(id); // already blocked
         QTest::qWait(100);
-        const auto posts = m_backend->requestsTo("POST", "/api/command");
+        const auto posts = m_rig->backend.requestsTo("POST", "/api/command");
         QCOMPARE(posts.size(), 1);
         QCOMPARE(posts.first().json().value("command").toString(), "block microphone Discord");
     }
@@ -108,7 +102,7 @@ private Q_SLOTS:
         QVERIFY(model.showDisconnectConfirm());
         QTRY_VERIFY(!model.showDisconnectConfirm());
         QVERIFY(model.isTelegramConnected());
-        QCOMPARE(m_backend->requestsTo("POST", "/api/setup").size(), 0);
+        QCOMPARE(m_rig->backend.requestsTo("POST", "/api/setup").size(), 0);
     }
 
     void confirmedTwiceDisconnectsOnce()
@@ -117,7 +111,7 @@ private Q_SLOTS:
         Settings().setValue(SettingsKey::telegramChatId, QStringLiteral("42"));
         MenuBarModel model(*m_state, quietOptions());
         QTRY_VERIFY(m_state->telegramStatus().has_value());
-        m_backend->telegramStatus["configured"] = false;
+        m_rig->backend.telegramStatus["configured"] = false;
         model.requestDisconnect();
         model.disconnectTelegram();
         model.disconnectTelegram();
@@ -127,7 +121,7 @@ private Q_SLOTS:
         QVERIFY(!model.isTelegramConnected());
         QTRY_VERIFY(!model.isDisconnecting());
         QTest::qWait(100);
-        QCOMPARE(m_backend->requestsTo("POST", "/api/setup").size(), 1);
+        QCOMPARE(m_rig->backend.requestsTo("POST", "/api/setup").size(), 1);
         QVERIFY(!model.isTelegramConnected());
     }
 
@@ -297,7 +291,7 @@ private Q_SLOTS:
 
     void cleanupGoesThroughTheBackend()
     {
-        m_backend->commandResults["clean-all"] = "Freed 12 files";
+        m_rig->backend.commandResults["clean-all"] = "Freed 12 files";
         MenuBarModel::Options options = quietOptions();
         options.cleanupSources = {[] { return qint64(0); }, [] { return qint64(0); }};
         MenuBarModel model(*m_state, options);
@@ -305,7 +299,7 @@ private Q_SLOTS:
         QVERIFY(model.cleanup()->isRunning());
         QTRY_VERIFY(!model.cleanup()->isRunning());
         QCOMPARE(model.cleanup()->quickResult(), std::optional<QString>("Freed 12 files"));
-        QCOMPARE(m_backend->requestsTo("POST", "/api/command").first().json().value("command").toString(),
+        QCOMPARE(m_rig->backend.requestsTo("POST", "/api/command").first().json().value("command").toString(),
                  "clean-all");
     }
 
@@ -321,8 +315,7 @@ private:
         return options;
     }
 
-    std::unique_ptr<TemporaryHome> m_home;
-    std::unique_ptr<FakeBackend> m_backend;
+    std::unique_ptr<FakeBackendHome> m_rig;
     std::unique_ptr<AppState> m_state;
 };
 

@@ -1,8 +1,8 @@
 #include "app/AppState.h"
 #include "app/Settings.h"
 #include "app/TrayIcon.h"
-#include "fakes/FakeBackend.h"
 #include "model/Timestamp.h"
+#include "support/FakeBackendHome.h"
 #include "support/TestEnvironment.h"
 
 #include <QTest>
@@ -14,24 +14,13 @@ class TrayIconTest : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void init()
-    {
-        m_home = std::make_unique<TemporaryHome>();
-        qputenv("HALVEX_PLATFORM", "linux");
-        m_backend = std::make_unique<FakeBackend>();
-        Settings().setValue(SettingsKey::serverURL, m_backend->baseUrl());
-    }
+    void init() { m_rig = std::make_unique<FakeBackendHome>(); }
 
-    void cleanup()
-    {
-        m_backend.reset();
-        qunsetenv("HALVEX_PLATFORM");
-        m_home.reset();
-    }
+    void cleanup() { m_rig.reset(); }
 
     void unreachableBackendIsRed()
     {
-        m_backend->goDown();
+        m_rig->backend.goDown();
         AppState state;
         TrayIcon tray(state);
         QTest::qWait(300);
@@ -43,7 +32,7 @@ private Q_SLOTS:
     void recentEventIsOrangeUntilFiveMinutesHavePassed()
     {
         const QDateTime almostStale = QDateTime::currentDateTimeUtc().addMSecs(-299300);
-        m_backend->alerts = {{"camera", "Zoom", "", Timestamp::format(almostStale), std::nullopt}};
+        m_rig->backend.alerts = {{"camera", "Zoom", "", Timestamp::format(almostStale), std::nullopt}};
         AppState state;
         TrayIcon tray(state);
         QTRY_COMPARE(tray.tint(), Tint::Orange);
@@ -54,7 +43,7 @@ private Q_SLOTS:
 
     void noCountWhenTodayIsZero()
     {
-        m_backend->stats["today"] = 0;
+        m_rig->backend.stats["today"] = 0;
         AppState state;
         TrayIcon tray(state);
         QTRY_VERIFY(state.stats().has_value());
@@ -63,8 +52,7 @@ private Q_SLOTS:
     }
 
 private:
-    std::unique_ptr<TemporaryHome> m_home;
-    std::unique_ptr<FakeBackend> m_backend;
+    std::unique_ptr<FakeBackendHome> m_rig;
 };
 
 QTEST_MAIN(TrayIconTest)

@@ -1,9 +1,9 @@
 #include "app/AppState.h"
 #include "app/MenuBarModel.h"
 #include "app/Settings.h"
-#include "fakes/FakeBackend.h"
 #include "model/L10n.h"
 #include "monitor/MonitorEngine.h"
+#include "support/FakeBackendHome.h"
 #include "support/QuickItems.h"
 #include "support/TestEnvironment.h"
 #include "ui/MenuBarPanel.h"
@@ -20,21 +20,13 @@ class MenuBarViewTest : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void init()
-    {
-        m_home = std::make_unique<TemporaryHome>();
-        qputenv("HALVEX_PLATFORM", "linux");
-        m_backend = std::make_unique<FakeBackend>();
-        Settings().setValue(SettingsKey::serverURL, m_backend->baseUrl());
-    }
+    void init() { m_rig = std::make_unique<FakeBackendHome>(); }
 
     void cleanup()
     {
         m_panel.reset();
         m_state.reset();
-        m_backend.reset();
-        qunsetenv("HALVEX_PLATFORM");
-        m_home.reset();
+        m_rig.reset();
     }
 
     void initTestCase() { QCoreApplication::setApplicationVersion("2.3.4"); }
@@ -77,7 +69,7 @@ private Q_SLOTS:
         click("block_0");
         QVERIFY(m_panel->model()->blockingApp().has_value());
         QTRY_COMPARE(m_panel->model()->blockedApps().size(), 1);
-        const auto posts = m_backend->requestsTo("POST", "/api/command");
+        const auto posts = m_rig->backend.requestsTo("POST", "/api/command");
         QCOMPARE(posts.size(), 1);
         QVERIFY(posts.first().body.contains("block camera OBS"));
 
@@ -107,7 +99,7 @@ private Q_SLOTS:
         save("panel-telegram-connected");
         click("disconnectButton");
         QCOMPARE(item("disconnectButton")->property("text").toString(), "Confirm");
-        m_backend->telegramStatus["configured"] = false;
+        m_rig->backend.telegramStatus["configured"] = false;
         click("disconnectButton");
         QTRY_COMPARE(text("telegramState"), "Not connected");
         QVERIFY(item("setUpTelegram")->isVisible());
@@ -173,8 +165,7 @@ private:
         QVERIFY(image.save(QStringLiteral(HALVEX_BINARY_DIR "/ui-shots/") + name + ".png"));
     }
 
-    std::unique_ptr<TemporaryHome> m_home;
-    std::unique_ptr<FakeBackend> m_backend;
+    std::unique_ptr<FakeBackendHome> m_rig;
     std::unique_ptr<AppState> m_state;
     std::unique_ptr<MenuBarPanel> m_panel;
 };

@@ -1,0 +1,14 @@
+#include "support/FakeBackendHome.h"
+
+#include "app/Settings.h"
+
+FakeBackendHome::FakeBackendHome()
+{
+    qputenv("HALVEX_PLATFORM", "linux");
+    Settings().setValue(SettingsKey::serverURL, backend.baseUrl());
+}
+
+FakeBackendHome::~FakeBackendHome()
+{
+    qunsetenv("HALVEX_PLATFORM");
+}
