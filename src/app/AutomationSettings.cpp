@@ -26,6 +26,16 @@ constexpr KnownApp knownAppTable[] = {
 };
 } // namespace
 
+template <typename T>
+void AutomationSettings::store(T value, T (Settings::*read)() const, void (Settings::*write)(T))
+{
+    Settings settings;
+    if ((settings.*read)() == value)
+        return;
+    (settings.*write)(value);
+    Q_EMIT changed();
+}
+
 int AutomationSettings::privacyLevel() const
 {
     return Settings().privacyLevel();
@@ -33,10 +43,7 @@ int AutomationSettings::privacyLevel() const
 
 void AutomationSettings::setPrivacyLevel(int level)
 {
-    if (level == privacyLevel())
-        return;
-    Settings().setPrivacyLevel(level);
-    Q_EMIT changed();
+    store(level, &Settings::privacyLevel, &Settings::setPrivacyLevel);
 }
 
 QString AutomationSettings::privacyWhitelist() const
@@ -46,8 +53,7 @@ QString AutomationSettings::privacyWhitelist() const
 
 QStringList AutomationSettings::whitelistKeys() const
 {
-    QStringList keys = toggledWhitelist(privacyWhitelist(), QString()).split(u',', Qt::SkipEmptyParts);
-    return keys;
+    return toggledWhitelist(privacyWhitelist(), QString()).split(u',', Qt::SkipEmptyParts);
 }
 
 bool AutomationSettings::privacyAutoActive() const
@@ -104,10 +110,7 @@ bool AutomationSettings::autoCleanEnabled() const
 
 void AutomationSettings::setAutoCleanEnabled(bool enabled)
 {
-    if (enabled == autoCleanEnabled())
-        return;
-    Settings().setAutoCleanEnabled(enabled);
-    Q_EMIT changed();
+    store(enabled, &Settings::autoCleanEnabled, &Settings::setAutoCleanEnabled);
 }
 
 bool AutomationSettings::autoCleanRAM() const
@@ -117,10 +120,7 @@ bool AutomationSettings::autoCleanRAM() const
 
 void AutomationSettings::setAutoCleanRAM(bool enabled)
 {
-    if (enabled == autoCleanRAM())
-        return;
-    Settings().setAutoCleanRAM(enabled);
-    Q_EMIT changed();
+    store(enabled, &Settings::autoCleanRAM, &Settings::setAutoCleanRAM);
 }
 
 double AutomationSettings::autoCleanRAMThreshold() const
@@ -130,11 +130,8 @@ double AutomationSettings::autoCleanRAMThreshold() const
 
 void AutomationSettings::setAutoCleanRAMThreshold(double percent)
 {
-    const double value = snapped(percent, ramThresholdMin, ramThresholdMax, ramThresholdStep);
-    if (value == autoCleanRAMThreshold())
-        return;
-    Settings().setAutoCleanRAMThreshold(value);
-    Q_EMIT changed();
+    store(snapped(percent, ramThresholdMin, ramThresholdMax, ramThresholdStep),
+          &Settings::autoCleanRAMThreshold, &Settings::setAutoCleanRAMThreshold);
 }
 
 bool AutomationSettings::autoCleanCache() const
@@ -144,10 +141,7 @@ bool AutomationSettings::autoCleanCache() const
 
 void AutomationSettings::setAutoCleanCache(bool enabled)
 {
-    if (enabled == autoCleanCache())
-        return;
-    Settings().setAutoCleanCache(enabled);
-    Q_EMIT changed();
+    store(enabled, &Settings::autoCleanCache, &Settings::setAutoCleanCache);
 }
 
 bool AutomationSettings::autoCleanTempFiles() const
@@ -157,10 +151,7 @@ bool AutomationSettings::autoCleanTempFiles() const
 
 void AutomationSettings::setAutoCleanTempFiles(bool enabled)
 {
-    if (enabled == autoCleanTempFiles())
-        return;
-    Settings().setAutoCleanTempFiles(enabled);
-    Q_EMIT changed();
+    store(enabled, &Settings::autoCleanTempFiles, &Settings::setAutoCleanTempFiles);
 }
 
 double AutomationSettings::autoCleanIntervalHours() const
@@ -170,11 +161,8 @@ double AutomationSettings::autoCleanIntervalHours() const
 
 void AutomationSettings::setAutoCleanIntervalHours(double hours)
 {
-    const double value = snapped(hours, intervalMin, intervalMax, intervalStep);
-    if (value == autoCleanIntervalHours())
-        return;
-    Settings().setAutoCleanIntervalHours(value);
-    Q_EMIT changed();
+    store(snapped(hours, intervalMin, intervalMax, intervalStep), &Settings::autoCleanIntervalHours,
+          &Settings::setAutoCleanIntervalHours);
 }
 
 QString AutomationSettings::ramPctText() const

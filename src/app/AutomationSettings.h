@@ -5,6 +5,8 @@
 #include <QStringList>
 #include <QVariantList>
 
+class Settings;
+
 // The settings the panel's two automation sheets edit: the vigilance level and always-allowed apps,
 // and the automatic cleanup. Every write goes straight to the settings store.
 class AutomationSettings : public QObject
@@ -66,4 +68,8 @@ public:
 
 Q_SIGNALS:
     void changed();
+
+private:
+    // Writes one setting when the value differs from the stored one, and tells the views.
+    template <typename T> void store(T value, T (Settings::*read)() const, void (Settings::*write)(T));
 };
