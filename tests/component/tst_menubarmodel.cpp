@@ -218,6 +218,35 @@ private Q_SLOTS:
         QCOMPARE(time(), "2 min. ago");
     }
 
+    // The sheets' settings are written through, sliders kept on their steps, and views told only of
+    // real changes.
+    void automationSettingsWriteThrough()
+    {
+        AutomationSettings settings;
+        QSignalSpy changes(&settings, &AutomationSettings::changed);
+        settings.setAutoCleanEnabled(true);
+        settings.setAutoCleanEnabled(true);
+        settings.setAutoCleanRAM(false);
+        settings.setAutoCleanCache(false);
+        settings.setAutoCleanTempFiles(true);
+        settings.setAutoCleanRAMThreshold(83);
+        settings.setAutoCleanRAMThreshold(85); // the same step again
+        settings.setAutoCleanIntervalHours(100);
+        settings.setPrivacyLevel(2);
+        settings.setPrivacyLevel(2);
+        QCOMPARE(changes.size(), 7);
+        Settings stored;
+        QVERIFY(stored.autoCleanEnabled());
+        QVERIFY(!stored.autoCleanRAM());
+        QVERIFY(!stored.autoCleanCache());
+        QVERIFY(stored.autoCleanTempFiles());
+        QCOMPARE(stored.autoCleanRAMThreshold(), 85.0);
+        QCOMPARE(stored.autoCleanIntervalHours(), 72.0);
+        QCOMPARE(stored.privacyLevel(), 2);
+        QCOMPARE(settings.ramPctText(), L10n::ramPct(85));
+        QCOMPARE(settings.everyNText(), L10n::everyN(72));
+    }
+
     void protectionSwitchDrivesTheEngine()
     {
         MenuBarModel model(*m_state, quietOptions());
