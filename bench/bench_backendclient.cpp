@@ -1,9 +1,9 @@
 // Backend client costs: strict decoding of large replies, and the round trip of one request to a
 // loopback backend (a minimal in-process responder), measured on the main thread's event loop.
 #include "BenchUtil.h"
-#include "app/Settings.h"
 #include "backend/BackendReplies.h"
 #include "backend/HalvexClient.h"
+#include "platform/Settings.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

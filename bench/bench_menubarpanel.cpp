@@ -2,9 +2,9 @@
 #include "ProcessProbe.h"
 #include "app/AppState.h"
 #include "app/MenuBarModel.h"
-#include "app/Settings.h"
 #include "model/Timestamp.h"
 #include "monitor/MonitorEngine.h"
+#include "platform/Settings.h"
 #include "ui/MenuBarPanel.h"
 
 #include <QElapsedTimer>

@@ -1,9 +1,9 @@
 #include "BenchUtil.h"
-#include "app/Settings.h"
 #include "monitor/TelegramBotApi.h"
 #include "monitor/TelegramCallbackPoller.h"
 #include "monitor/TelegramDigest.h"
 #include "platform/Diagnostics.h"
+#include "platform/Settings.h"
 
 #include <QCoreApplication>
 #include <QFile>

@@ -1,8 +1,8 @@
-#include "app/Settings.h"
-#include "app/UnixSignals.h"
-#include "monitor/MonitorEngine.h"
+#include "monitor/PlatformSources.h"
 #include "platform/Diagnostics.h"
 #include "platform/Platform.h"
+#include "platform/Settings.h"
+#include "platform/UnixSignals.h"
 #include "service/BackendService.h"
 
 #include <QCommandLineParser>
@@ -60,7 +60,7 @@ int main(int argc, char** argv)
     options.port = quint16(port);
     options.databasePath = Platform::dataDirectory() + QStringLiteral("/backend.db");
     options.environmentFile = workDir + QStringLiteral("/.env");
-    options.sources = &MonitorEngine::createPlatformSources;
+    options.sources = &createPlatformSources;
     options.http.limits.requestDeadlineMs = int(requestTimeout * 1000);
     BackendService service(options);
     QString error;

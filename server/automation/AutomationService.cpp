@@ -1,7 +1,7 @@
 #include "automation/AutomationService.h"
 
-#include "app/RunInterval.h"
-#include "app/SkillCatalogue.h"
+#include "model/RunInterval.h"
+#include "model/SkillCatalogue.h"
 #include "storage/CustomSkillStore.h"
 
 AutomationService::AutomationService(AutomationStore& store, CustomSkillStore& customSkills, QObject* parent)

@@ -1,6 +1,6 @@
 #include "service/ChatResponder.h"
 
-#include "app/SkillCatalogue.h"
+#include "model/SkillCatalogue.h"
 #include "service/ChatKeywords.h"
 #include "service/CommandRunner.h"
 #include "storage/CustomSkillStore.h"

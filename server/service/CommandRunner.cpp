@@ -1,6 +1,6 @@
 #include "service/CommandRunner.h"
 
-#include "monitor/MonitorEngine.h"
+#include "platform/ForceQuit.h"
 #include "service/BlockCommand.h"
 #include "skills/SkillRegistry.h"
 #include "storage/CustomSkillStore.h"
@@ -46,7 +46,7 @@ void CommandRunner::block(const QString& command, const Done& done)
                     done);
         return;
     }
-    MonitorEngine::killApp(parsed->app);
+    ForceQuit().killApp(parsed->app);
     answerLater({true, QStringLiteral("⛔ %1 force-quit (%2)").arg(parsed->app, parsed->type),
                  QStringLiteral("block")},
                 done);

@@ -1,9 +1,9 @@
 #include "app/AnalyticsManager.h"
 
-#include "app/Settings.h"
 #include "model/TextUtil.h"
 #include "platform/HttpUrl.h"
 #include "platform/Platform.h"
+#include "platform/Settings.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>

@@ -2,15 +2,12 @@
 
 #include "app/AnalyticsManager.h"
 #include "app/AppNotifications.h"
-#include "app/AppWindows.h"
-#include "app/Settings.h"
 #include "platform/ActivationPolicy.h"
+#include "platform/Settings.h"
 
 #include <QTimer>
 
-AppDelegate::AppDelegate(QObject* parent) : AppDelegate(Options{}, parent) {}
-
-AppDelegate::AppDelegate(Options options, QObject* parent) : QObject(parent), m_options(options) {}
+AppDelegate::AppDelegate(Options options, QObject* parent) : QObject(parent), m_options(std::move(options)) {}
 
 AppDelegate::~AppDelegate() = default;
 
@@ -36,9 +33,11 @@ void AppDelegate::applicationWillTerminate()
 
 void AppDelegate::openOnboardingWindow()
 {
+    if (!m_options.setupWindow)
+        return;
     // A window closed with its close button stays here, hidden, until a fresh one replaces it.
     if (!m_onboardingWindow || !m_onboardingWindow->isVisible())
-        m_onboardingWindow = AppWindows::createSetupWindow();
+        m_onboardingWindow = m_options.setupWindow();
     m_onboardingWindow->show();
     m_onboardingWindow->raise();
     m_onboardingWindow->requestActivate();

@@ -1,7 +1,9 @@
 #pragma once
 
+#include "app/AppViews.h"
+
 #include <QObject>
-#include <QQuickWindow>
+#include <QWindow>
 
 #include <memory>
 
@@ -15,10 +17,10 @@ public:
     {
         int onboardingDelayMs = 300;
         bool analytics = true;
+        AppViews::WindowFactory setupWindow;
     };
 
-    explicit AppDelegate(QObject* parent = nullptr);
-    AppDelegate(Options options, QObject* parent = nullptr);
+    explicit AppDelegate(Options options, QObject* parent = nullptr);
     ~AppDelegate() override;
 
     void applicationDidFinishLaunching();
@@ -26,9 +28,9 @@ public:
 
     void openOnboardingWindow();
     void closeOnboardingWindow();
-    QQuickWindow* onboardingWindow() const { return m_onboardingWindow.get(); }
+    QWindow* onboardingWindow() const { return m_onboardingWindow.get(); }
 
 private:
     Options m_options;
-    std::unique_ptr<QQuickWindow> m_onboardingWindow;
+    std::unique_ptr<QWindow> m_onboardingWindow;
 };

@@ -1,8 +1,8 @@
 #include "app/AppState.h"
 
-#include "app/MonitoringProfiles.h"
-#include "app/Settings.h"
+#include "model/MonitoringProfiles.h"
 #include "monitor/MonitorEngine.h"
+#include "platform/Settings.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,8 +1,8 @@
 #include "app/AutomationSettings.h"
 
-#include "app/Settings.h"
 #include "model/L10n.h"
 #include "model/PrivacyWhitelist.h"
+#include "platform/Settings.h"
 
 #include <QVariantMap>
 

@@ -2,10 +2,10 @@
 
 #include "app/AnalyticsManager.h"
 #include "app/AppState.h"
-#include "app/Settings.h"
-#include "app/UnixSignals.h"
 #include "monitor/MonitorEngine.h"
 #include "platform/Diagnostics.h"
+#include "platform/Settings.h"
+#include "platform/UnixSignals.h"
 
 #include <QCoreApplication>
 #include <QJsonDocument>

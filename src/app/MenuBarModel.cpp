@@ -3,11 +3,11 @@
 #include "app/AppNotifications.h"
 #include "app/AppState.h"
 #include "app/MenuBarRules.h"
-#include "app/Settings.h"
 #include "app/SystemResources.h"
 #include "model/L10n.h"
 #include "monitor/MonitorEngine.h"
 #include "platform/HttpExchange.h"
+#include "platform/Settings.h"
 
 #include <QDesktopServices>
 #include <QJsonDocument>
@@ -243,8 +243,7 @@ void MenuBarModel::block(const QString& groupId)
 
 void MenuBarModel::clearAlerts()
 {
-    m_state.engine().setAlerts({});
-    m_state.engine().persistAlerts();
+    m_state.engine().clearAlerts();
 }
 
 void MenuBarModel::freeUpSpace()

@@ -2,31 +2,30 @@
 
 #include "app/AppDelegate.h"
 #include "app/AppState.h"
-#include "app/AppWindows.h"
-#include "app/Settings.h"
 #include "app/TrayIcon.h"
-#include "app/UnixSignals.h"
 #include "monitor/MonitorEngine.h"
+#include "platform/Settings.h"
+#include "platform/UnixSignals.h"
 
 #include <QApplication>
 #include <QCursor>
-#include <QQuickWindow>
+#include <QWindow>
 
 namespace TrayApplication {
 
-int run(QApplication& application, TrayPanel::Factory panels)
+int run(QApplication& application, const AppViews& views)
 {
     application.setQuitOnLastWindowClosed(false);
     UnixSignals signals;
     QObject::connect(&signals, &UnixSignals::terminationRequested, &application, &QCoreApplication::quit);
 
     AppState state;
-    AppDelegate delegate;
+    AppDelegate delegate({.setupWindow = views.setupWindow});
 
-    std::unique_ptr<QQuickWindow> dashboard;
-    auto openDashboard = [&dashboard] {
+    std::unique_ptr<QWindow> dashboard;
+    auto openDashboard = [&dashboard, &views] {
         if (!dashboard)
-            dashboard = AppWindows::createDashboardWindow();
+            dashboard = views.dashboardWindow();
         dashboard->show();
         dashboard->raise();
         dashboard->requestActivate();
@@ -42,13 +41,13 @@ int run(QApplication& application, TrayPanel::Factory panels)
     if (QSystemTrayIcon::isSystemTrayAvailable()) {
         QObject::connect(&tray, &TrayIcon::clicked, &tray, [&] {
             if (!panel)
-                panel = panels(state, TrayPanel::Mode::Popup, openDashboard);
+                panel = views.panel(state, TrayPanel::Mode::Popup, openDashboard);
             panel->toggle(QCursor::pos());
         });
         tray.show();
     } else {
         // Without a tray there is nothing to click: the panel opens as a normal window.
-        panel = panels(state, TrayPanel::Mode::Window, openDashboard);
+        panel = views.panel(state, TrayPanel::Mode::Window, openDashboard);
         panel->toggle(std::nullopt);
     }
 

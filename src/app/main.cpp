@@ -1,6 +1,7 @@
 #include "app/BackendCheck.h"
 #include "app/HeadlessMode.h"
 #include "app/TrayApplication.h"
+#include "ui/AppWindows.h"
 #include "ui/MenuBarPanel.h"
 
 #include <QApplication>
@@ -51,5 +52,6 @@ int main(int argc, char** argv)
         return HeadlessMode::run(application);
     }
     QApplication application(argc, argv);
-    return TrayApplication::run(application, &MenuBarPanel::make);
+    return TrayApplication::run(application, {&MenuBarPanel::make, &AppWindows::createSetupWindow,
+                                              &AppWindows::createDashboardWindow});
 }

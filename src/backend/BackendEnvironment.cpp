@@ -1,6 +1,6 @@
 #include "backend/BackendEnvironment.h"
 
-#include "app/Settings.h"
+#include "platform/Settings.h"
 
 #include <QFile>
 #include <QSaveFile>

@@ -1,9 +1,9 @@
 #include "backend/BackendManager.h"
 
-#include "app/Settings.h"
 #include "backend/BackendEnvironment.h"
 #include "model/TextUtil.h"
 #include "platform/ChildProcess.h"
+#include "platform/Settings.h"
 #include "platform/ToolPaths.h"
 
 #include <QDir>

@@ -1,9 +1,9 @@
 #include "backend/HalvexClient.h"
 
-#include "app/Settings.h"
 #include "backend/BackendReplies.h"
 #include "platform/Diagnostics.h"
 #include "platform/HttpUrl.h"
+#include "platform/Settings.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

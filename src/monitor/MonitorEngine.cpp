@@ -4,20 +4,16 @@
 #include "monitor/AccessSource.h"
 #include "monitor/AlertNotice.h"
 #include "monitor/AlertsFile.h"
-#include "monitor/CameraPoller.h"
-#include "monitor/LinuxDeviceWatcher.h"
-#include "monitor/LogStream.h"
 #include "monitor/PermissionAudit.h"
+#include "monitor/PlatformSources.h"
 #include "monitor/TelegramBotApi.h"
 #include "monitor/TelegramCallbackPoller.h"
 #include "monitor/TelegramDigest.h"
-#include "platform/ChildProcess.h"
+#include "platform/ForceQuit.h"
 #include "platform/Notifier.h"
 #include "platform/Platform.h"
-#include "platform/ToolPaths.h"
 
 #include <QDir>
-#include <QRegularExpression>
 
 MonitorEngine::MonitorEngine(bool autoStart, QObject* parent)
     : MonitorEngine(
@@ -26,7 +22,8 @@ MonitorEngine::MonitorEngine(bool autoStart, QObject* parent)
 }
 
 MonitorEngine::MonitorEngine(bool autoStart, std::unique_ptr<Notifier> notifier, Clock clock, QObject* parent)
-    : QObject(parent), m_notifier(std::move(notifier)), m_clock(std::move(clock))
+    : QObject(parent), m_notifier(std::move(notifier)), m_forceQuit(std::make_unique<ForceQuit>()),
+      m_clock(std::move(clock))
 {
     createTelegramAlerting();
     m_permissionAudit = new PermissionAudit(this);
@@ -61,18 +58,6 @@ void MonitorEngine::createTelegramAlerting()
         *m_telegramApi, [this](const QString& name) { killApp(name); }, this);
     m_telegramDigest = new TelegramDigest(*m_telegramApi, *m_telegramPoller, m_clock, this);
     connect(this, &MonitorEngine::accessDetected, m_telegramDigest, &TelegramDigest::queueTelegramAlert);
-}
-
-std::vector<AccessSource*> MonitorEngine::createPlatformSources()
-{
-    std::vector<AccessSource*> sources;
-    if (Platform::isMacOS()) {
-        sources.push_back(new LogStream);
-        sources.push_back(new CameraPoller);
-    } else {
-        sources.push_back(new LinuxDeviceWatcher);
-    }
-    return sources;
 }
 
 void MonitorEngine::setSources(std::vector<AccessSource*> sources)
@@ -116,6 +101,12 @@ void MonitorEngine::setAlerts(const QList<SecurityAlert>& alerts)
 {
     m_alerts = alerts;
     Q_EMIT alertsChanged();
+}
+
+void MonitorEngine::clearAlerts()
+{
+    setAlerts({});
+    persistAlerts();
 }
 
 void MonitorEngine::setPermissions(const QList<AppPermission>& permissions)
@@ -181,10 +172,10 @@ void MonitorEngine::persistAlerts()
 
 void MonitorEngine::killApp(const QString& name)
 {
-    // The name is matched literally: "." or "a|b" must not terminate unrelated processes, and an escaped
-    // leading "-" cannot be read as an option. An empty pattern would match every process.
-    if (name.isEmpty())
-        return;
-    ChildProcess::launchAndForget(ToolPaths::path(Tool::Pkill),
-                                  {QStringLiteral("-i"), QRegularExpression::escape(name)});
+    m_forceQuit->killApp(name);
+}
+
+void MonitorEngine::setForceQuit(std::unique_ptr<const ForceQuit> forceQuit)
+{
+    m_forceQuit = std::move(forceQuit);
 }

@@ -15,6 +15,7 @@
 
 class AccessSource;
 class AlertsFileWriter;
+class ForceQuit;
 class Notifier;
 class PermissionAudit;
 class TelegramBotApi;
@@ -43,8 +44,9 @@ public:
     bool isMonitoring() const { return m_isMonitoring; }
 
     const QList<SecurityAlert>& alerts() const { return m_alerts; }
-    // Views clear the list with setAlerts({}) followed by persistAlerts().
     void setAlerts(const QList<SecurityAlert>& alerts);
+    // Empties the list and the alerts file: what a view's "clear" asks for.
+    void clearAlerts();
     const QList<AppPermission>& permissions() const { return m_permissions; }
     void setPermissions(const QList<AppPermission>& permissions);
 
@@ -52,8 +54,9 @@ public:
     void persistAlerts();
     void refreshPermissions();
     // Force-quits every process whose name matches `name` literally, case-insensitively. Returns at once.
-    // Static: the backend service force-quits the same way without an engine.
-    static void killApp(const QString& name);
+    void killApp(const QString& name);
+    // How applications are ended; the platform's own by default.
+    void setForceQuit(std::unique_ptr<const ForceQuit> forceQuit);
 
     static QString friendlyAppName(const QString& app);
     static QString cooldownKey(const QString& type, const QString& app);
@@ -62,8 +65,6 @@ public:
     AlertsFileWriter& alertsWriter() { return *m_writer; }
 
     void setSources(std::vector<AccessSource*> sources);
-    // The detection sources of this OS, new and not started; the backend service runs the same ones.
-    static std::vector<AccessSource*> createPlatformSources();
 
     // Telegram alerting: the digest receives every access, the poller obeys force-quit buttons.
     TelegramBotApi& telegramApi() { return *m_telegramApi; }
@@ -92,6 +93,7 @@ private:
     std::vector<AccessSource*> m_sources;
     std::unique_ptr<Notifier> m_notifier;
     std::unique_ptr<AlertsFileWriter> m_writer;
+    std::unique_ptr<const ForceQuit> m_forceQuit;
     PermissionAudit* m_permissionAudit = nullptr;
     Clock m_clock;
     TelegramBotApi* m_telegramApi = nullptr;

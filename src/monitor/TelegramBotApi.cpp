@@ -1,10 +1,10 @@
 #include "monitor/TelegramBotApi.h"
 
-#include "app/Settings.h"
 #include "monitor/TelegramTexts.h"
 #include "monitor/TelegramUpdate.h"
 #include "platform/Diagnostics.h"
 #include "platform/HttpUrl.h"
+#include "platform/Settings.h"
 
 #include <QJsonDocument>
 #include <QNetworkAccessManager>

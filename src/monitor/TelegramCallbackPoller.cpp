@@ -1,8 +1,8 @@
 #include "monitor/TelegramCallbackPoller.h"
 
-#include "app/Settings.h"
 #include "monitor/TelegramBotApi.h"
 #include "monitor/TelegramTexts.h"
+#include "platform/Settings.h"
 
 TelegramCallbackPoller::TelegramCallbackPoller(TelegramBotApi& api, KillApp killApp, QObject* parent)
     : QObject(parent), m_api(api), m_killApp(std::move(killApp))

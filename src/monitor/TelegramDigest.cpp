@@ -1,10 +1,10 @@
 #include "monitor/TelegramDigest.h"
 
-#include "app/Settings.h"
 #include "monitor/TelegramBotApi.h"
 #include "monitor/TelegramCallbackPoller.h"
 #include "monitor/TelegramTexts.h"
 #include "platform/Diagnostics.h"
+#include "platform/Settings.h"
 
 #include <QTimer>
 

@@ -1,7 +1,7 @@
 #include "app/AnalyticsManager.h"
-#include "app/Settings.h"
 #include "fakes/FakeHttpServer.h"
 #include "platform/Platform.h"
+#include "platform/Settings.h"
 #include "support/TestEnvironment.h"
 
 #include <QJsonArray>

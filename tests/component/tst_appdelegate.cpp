@@ -1,7 +1,8 @@
 #include "app/AppDelegate.h"
 #include "app/AppNotifications.h"
-#include "app/Settings.h"
+#include "platform/Settings.h"
 #include "support/TestEnvironment.h"
+#include "ui/AppWindows.h"
 
 #include <QGuiApplication>
 #include <QScreen>
@@ -17,11 +18,11 @@ private Q_SLOTS:
 
     void firstLaunchOpensTheSetupWindowShortlyAfter()
     {
-        AppDelegate delegate({100, false});
+        AppDelegate delegate({100, false, &AppWindows::createSetupWindow});
         delegate.applicationDidFinishLaunching();
         QVERIFY(!delegate.onboardingWindow());
         QTRY_VERIFY(delegate.onboardingWindow() && delegate.onboardingWindow()->isVisible());
-        QQuickWindow* window = delegate.onboardingWindow();
+        QWindow* window = delegate.onboardingWindow();
         QCOMPARE(window->title(), QStringLiteral("Halvex Setup"));
         QCOMPARE(window->size(), QSize(440, 560));
         QCOMPARE(window->minimumSize(), window->maximumSize()); // not resizable
@@ -33,7 +34,7 @@ private Q_SLOTS:
     void onboardedLaunchOpensNothing()
     {
         Settings().setHasOnboarded(true);
-        AppDelegate delegate({50, false});
+        AppDelegate delegate({50, false, &AppWindows::createSetupWindow});
         delegate.applicationDidFinishLaunching();
         QTest::qWait(300);
         QVERIFY(!delegate.onboardingWindow());
@@ -42,10 +43,10 @@ private Q_SLOTS:
     void notificationsOpenAndCloseOneWindow()
     {
         Settings().setHasOnboarded(true);
-        AppDelegate delegate({0, false});
+        AppDelegate delegate({0, false, &AppWindows::createSetupWindow});
         delegate.applicationDidFinishLaunching();
         AppNotifications::instance().post("halvexShowOnboarding");
-        QQuickWindow* first = delegate.onboardingWindow();
+        QWindow* first = delegate.onboardingWindow();
         QVERIFY(first && first->isVisible());
         AppNotifications::instance().post("halvexShowOnboarding");
         QCOMPARE(delegate.onboardingWindow(), first); // visible: brought forward, not duplicated

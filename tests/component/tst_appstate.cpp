@@ -1,7 +1,7 @@
 #include "app/AppState.h"
-#include "app/MonitoringProfiles.h"
-#include "app/Settings.h"
+#include "model/MonitoringProfiles.h"
 #include "monitor/MonitorEngine.h"
+#include "platform/Settings.h"
 #include "support/FakeBackendHome.h"
 #include "support/TestEnvironment.h"
 

@@ -1,7 +1,7 @@
 #include "app/BackendCheck.h"
-#include "app/Settings.h"
 #include "backend/HalvexClient.h"
 #include "fakes/FakeHttpServer.h"
+#include "platform/Settings.h"
 #include "support/Awaited.h"
 #include "support/LoopbackPort.h"
 #include "support/TestEnvironment.h"

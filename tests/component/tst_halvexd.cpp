@@ -1,6 +1,6 @@
-#include "app/Settings.h"
 #include "backend/HalvexClient.h"
 #include "fakes/FakeBotApi.h"
+#include "platform/Settings.h"
 #include "storage/Database.h"
 #include "storage/EventStore.h"
 #include "support/Awaited.h"

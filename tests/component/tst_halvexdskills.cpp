@@ -1,10 +1,10 @@
-#include "app/SkillCatalogue.h"
 #include "backend/HalvexClient.h"
+#include "model/SkillCatalogue.h"
 #include "skills/SkillText.h"
 #include "support/HalvexdProcess.h"
 #include "support/TestEnvironment.h"
 
-#include "app/Settings.h"
+#include "platform/Settings.h"
 
 #include <QDateTime>
 #include <QDir>

@@ -1,11 +1,11 @@
 #include "app/AppState.h"
 #include "app/CleanupRun.h"
 #include "app/MenuBarModel.h"
-#include "app/Settings.h"
 #include "fakes/FakeHttpServer.h"
 #include "model/L10n.h"
 #include "model/Timestamp.h"
 #include "monitor/MonitorEngine.h"
+#include "platform/Settings.h"
 #include "support/FakeBackendHome.h"
 #include "support/TestEnvironment.h"
 

@@ -1,6 +1,6 @@
-#include "app/Settings.h"
 #include "fakes/FakeBotApi.h"
 #include "monitor/TelegramBotApi.h"
+#include "platform/Settings.h"
 #include "support/LoopbackPort.h"
 #include "support/TestEnvironment.h"
 

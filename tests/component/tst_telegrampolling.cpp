@@ -1,6 +1,6 @@
-#include "app/Settings.h"
 #include "monitor/TelegramBotApi.h"
 #include "monitor/TelegramCallbackPoller.h"
+#include "platform/Settings.h"
 #include "support/TelegramRig.h"
 
 #include <QTest>

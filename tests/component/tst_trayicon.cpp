@@ -1,7 +1,7 @@
 #include "app/AppState.h"
-#include "app/Settings.h"
 #include "app/TrayIcon.h"
 #include "model/Timestamp.h"
+#include "platform/Settings.h"
 #include "support/FakeBackendHome.h"
 #include "support/TestEnvironment.h"
 

@@ -1,6 +1,6 @@
 #include "support/FakeBackendHome.h"
 
-#include "app/Settings.h"
+#include "platform/Settings.h"
 
 FakeBackendHome::FakeBackendHome()
 {

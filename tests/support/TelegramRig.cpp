@@ -1,10 +1,10 @@
 #include "support/TelegramRig.h"
 
-#include "app/Settings.h"
 #include "monitor/TelegramBotApi.h"
 #include "monitor/TelegramCallbackPoller.h"
 #include "monitor/TelegramDigest.h"
 #include "platform/Notifier.h"
+#include "platform/Settings.h"
 
 #include <QJsonObject>
 

@@ -1,5 +1,5 @@
 #include "app/AutomationSettings.h"
-#include "app/MonitoringProfiles.h"
+#include "model/MonitoringProfiles.h"
 #include "ui/IconTable.h"
 
 #include <QDirIterator>

@@ -1,5 +1,5 @@
-#include "app/Settings.h"
 #include "backend/BackendEnvironment.h"
+#include "platform/Settings.h"
 #include "support/TestEnvironment.h"
 
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "app/SkillCatalogue.h"
+#include "model/SkillCatalogue.h"
 #include "service/ChatResponder.h"
 #include "skills/SkillRegistry.h"
 

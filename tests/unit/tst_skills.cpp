@@ -1,6 +1,7 @@
-#include "app/MonitoringProfiles.h"
-#include "app/SkillCatalogue.h"
+#include "model/MonitoringProfiles.h"
+#include "model/SkillCatalogue.h"
 
+#include <QColor>
 #include <QSet>
 #include <QTest>
 
@@ -75,8 +76,9 @@ private Q_SLOTS:
         QCOMPARE(category.rawValue(), label);
         QCOMPARE(category.id(), label);
         QCOMPARE(category.sfIcon(), icon);
-        QCOMPARE(category.accent(), accent);
-        QCOMPARE(category.accent().alphaF(), 1.0f);
+        const RgbaColor shade = category.accent();
+        QCOMPARE(QColor::fromRgbF(shade.red, shade.green, shade.blue, shade.alpha), accent);
+        QCOMPARE(shade.alpha, 1.0f);
         QCOMPARE(SkillCategory::fromRawValue(label), std::optional<SkillCategory>(category));
         const QList<QuickSkill> skills = category.skills();
         QCOMPARE(skills.size(), skillCount);

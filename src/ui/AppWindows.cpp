@@ -1,4 +1,4 @@
-#include "app/AppWindows.h"
+#include "ui/AppWindows.h"
 
 #include <QGuiApplication>
 #include <QQuickWindow>

@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QColor>
+#include "model/RgbaColor.h"
+
 #include <QList>
 #include <QString>
 #include <QStringView>
@@ -40,7 +41,7 @@ public:
     QString rawValue() const;
     QString id() const { return rawValue(); }
     QString sfIcon() const;
-    QColor accent() const;
+    RgbaColor accent() const;
     // The category's built-in skills in catalogue order; none for `custom`.
     QList<QuickSkill> skills() const;
 

@@ -1,4 +1,4 @@
-#include "app/UnixSignals.h"
+#include "platform/UnixSignals.h"
 
 #include <QSocketNotifier>
 

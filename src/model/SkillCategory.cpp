@@ -1,4 +1,4 @@
-#include "app/SkillCategory.h"
+#include "model/SkillCategory.h"
 
 #include <algorithm>
 #include <array>
@@ -63,8 +63,8 @@ QString SkillCategory::sfIcon() const
     return lookOf(*this).sfIcon.toString();
 }
 
-QColor SkillCategory::accent() const
+RgbaColor SkillCategory::accent() const
 {
     const CategoryLook& look = lookOf(*this);
-    return QColor::fromRgbF(look.red, look.green, look.blue);
+    return {look.red, look.green, look.blue};
 }

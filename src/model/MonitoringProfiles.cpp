@@ -1,4 +1,4 @@
-#include "app/MonitoringProfiles.h"
+#include "model/MonitoringProfiles.h"
 
 #include "model/TextUtil.h"
 

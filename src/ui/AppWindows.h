@@ -1,10 +1,8 @@
 #pragma once
 
-#include <QString>
+#include <QQuickWindow>
 
 #include <memory>
-
-class QQuickWindow;
 
 // The application's windows, created on demand so a tray-only session stays light.
 namespace AppWindows {

@@ -1,4 +1,4 @@
-#include "app/RunInterval.h"
+#include "model/RunInterval.h"
 
 #include <algorithm>
 #include <array>

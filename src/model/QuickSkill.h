@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/SkillCategory.h"
+#include "model/SkillCategory.h"
 
 #include <QString>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/QuickSkill.h"
+#include "model/QuickSkill.h"
 
 #include <QList>
 #include <QStringView>
