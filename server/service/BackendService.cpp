@@ -6,6 +6,7 @@
 #include "http/Router.h"
 #include "monitor/AccessSource.h"
 #include "monitor/TelegramBotApi.h"
+#include "platform/Diagnostics.h"
 #include "service/ChatResponder.h"
 #include "service/CommandRunner.h"
 #include "service/EventRecorder.h"
@@ -14,6 +15,7 @@
 #include "storage/CustomSkillStore.h"
 #include "storage/Database.h"
 #include "storage/EventStore.h"
+#include "telegram/EnvironmentFile.h"
 #include "telegram/TelegramLink.h"
 
 namespace {
@@ -97,8 +99,11 @@ bool BackendService::start(QString* error)
                          .arg(m_http->errorString());
         return false;
     }
-    if (!m_options.environmentFile.isEmpty())
+    if (!m_options.environmentFile.isEmpty()) {
+        if (const std::optional<QString> exposed = EnvironmentFile::exposure(m_options.environmentFile))
+            Diagnostics::print(QStringLiteral("[halvexd] warning: the bot token file ") + *exposed);
         m_telegram->seedFromEnvironmentFile(m_options.environmentFile);
+    }
     m_scheduler->reschedule();
     if (m_options.sources)
         m_recorder->addSources(m_options.sources());

@@ -15,6 +15,7 @@
 #include <QStandardPaths>
 #include <QTest>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 // The real halvexd on a free port, driven by the desktop's own HalvexClient and by raw requests.
@@ -333,6 +334,42 @@ private Q_SLOTS:
                 [&](auto c, auto d) { client().fetchTelegramStatus(c, d); });
             return status && status->botUsername == QLatin1String("halvex_test_bot");
         }());
+    }
+
+    // What halvexd keeps is private: the data directory 0700 (tightened when it was open), every file
+    // in it 0600; a token file others may read is reported once.
+    void dataFilesArePrivate()
+    {
+        const QString directory = m_home->dataDirectory();
+        QVERIFY(QDir().mkpath(directory));
+        QVERIFY(::chmod(QFile::encodeName(directory).constData(), 0755) == 0);
+        const QString stray = directory + QStringLiteral("/notes.txt");
+        QFile(stray).open(QIODevice::WriteOnly);
+        QVERIFY(::chmod(QFile::encodeName(stray).constData(), 0644) == 0);
+        const QString envPath = m_workDir->filePath(QStringLiteral(".env"));
+        QFile env(envPath);
+        QVERIFY(env.open(QIODevice::WriteOnly));
+        env.write("PORT=3456\n");
+        env.close();
+        QVERIFY(::chmod(QFile::encodeName(envPath).constData(), 0644) == 0);
+        QVERIFY(startBackend());
+        QVERIFY(awaitResult<bool>(
+            [&](auto c, auto d) { client().enableAutomation(QStringLiteral("firewall-status"), c, d); }));
+        auto modeOf = [](const QString& path) {
+            struct stat info;
+            return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_mode & 07777 : 07777;
+        };
+        QCOMPARE(modeOf(directory), mode_t(0700));
+        for (const QString& name : QDir(directory).entryList(QDir::Files | QDir::Hidden))
+            QVERIFY2(modeOf(directory + QLatin1Char('/') + name) == 0600, qPrintable(name));
+        QVERIFY(QDir(directory).entryList(QDir::Files).contains(QStringLiteral("backend.db-wal")));
+        const QString warning = QStringLiteral("is readable by others (mode 644)");
+        QCOMPARE(m_halvexd->output().count(warning), 1);
+        QCOMPARE(m_halvexd->stop(), 0);
+        QVERIFY(::chmod(QFile::encodeName(envPath).constData(), 0600) == 0);
+        QVERIFY(startBackend());
+        QTRY_COMPARE(m_halvexd->output().count(QLatin1String("listening on")), 2);
+        QCOMPARE(m_halvexd->output().count(warning), 1); // from the first run only
     }
 
     void securityRules_data()
