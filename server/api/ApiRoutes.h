@@ -20,6 +20,7 @@ struct ApiContext
     ChatResponder& chat;
     TelegramLink& telegram;
     Clock clock;
+    QString recoveredDatabase; // the name a damaged database was moved to at this start, else empty
 };
 
 // The paths under api/ that the desktop client calls, by area.

@@ -10,14 +10,20 @@ namespace ApiRoutes {
 void addAutomationRoutes(Router& router, ApiContext& context)
 {
     AutomationService& automations = context.automations;
-    router.add("GET", QStringLiteral("/api/automations"),
-               [&automations](const HttpRequest&, const HttpResponder& responder) {
-                   QJsonArray list;
-                   for (const StoredAutomation& automation : automations.all())
-                       list.append(automation.toJson());
-                   responder.send(HttpResponse::json(QJsonObject{{QStringLiteral("success"), true},
-                                                                 {QStringLiteral("automations"), list}}));
-               });
+    router.add(
+        "GET", QStringLiteral("/api/automations"),
+        [&automations](const HttpRequest&, const HttpResponder& responder) {
+            const std::optional<QList<StoredAutomation>> stored = automations.all();
+            if (!stored) {
+                responder.send(HttpResponse::error(500, QStringLiteral("The automations cannot be read")));
+                return;
+            }
+            QJsonArray list;
+            for (const StoredAutomation& automation : *stored)
+                list.append(automation.toJson());
+            responder.send(HttpResponse::json(
+                QJsonObject{{QStringLiteral("success"), true}, {QStringLiteral("automations"), list}}));
+        });
     router.add("POST", QStringLiteral("/api/automations"),
                [&automations](const HttpRequest& request, const HttpResponder& responder) {
                    const std::optional<QJsonObject> body = request.jsonObject();

@@ -35,8 +35,14 @@ void addCustomSkillRoutes(Router& router, ApiContext& context)
 {
     router.add("GET", QStringLiteral("/api/custom-skills"),
                [&context](const HttpRequest&, const HttpResponder& responder) {
+                   const std::optional<QList<CustomSkillDef>> stored = context.customSkills.list();
+                   if (!stored) {
+                       responder.send(
+                           HttpResponse::error(500, QStringLiteral("The script skills cannot be read")));
+                       return;
+                   }
                    QJsonArray skills;
-                   for (const CustomSkillDef& skill : context.customSkills.all())
+                   for (const CustomSkillDef& skill : *stored)
                        skills.append(skill.toJson());
                    responder.send(HttpResponse::json(skills));
                });

@@ -76,6 +76,10 @@ bool BackendService::start(QString* error)
     m_database = Database::open(m_options.databasePath, error);
     if (!m_database)
         return false;
+    if (!m_database->recoveredAs().isEmpty())
+        Diagnostics::print(QStringLiteral("[halvexd] the database was damaged: moved it aside as %1 and "
+                                          "started a fresh one")
+                               .arg(m_database->recoveredAs()));
     m_eventStore = std::make_unique<EventStore>(m_database->connection());
     m_automationStore = std::make_unique<AutomationStore>(m_database->connection());
     m_customSkills = std::make_unique<CustomSkillStore>(m_database->connection());
@@ -83,7 +87,7 @@ bool BackendService::start(QString* error)
     createServices();
 
     m_apiContext.reset(new ApiContext{*m_eventStore, *m_customSkills, *m_automations, *m_commands, *m_chat,
-                                      *m_telegram, m_options.clock});
+                                      *m_telegram, m_options.clock, m_database->recoveredAs()});
     m_router = std::make_unique<Router>();
     ApiRoutes::addAll(*m_router, *m_apiContext);
     HttpServer::Options http = m_options.http;

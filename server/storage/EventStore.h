@@ -18,8 +18,8 @@ public:
 
     bool add(const QString& type, const QString& app, const std::optional<QString>& details, qint64 timeMs,
              const QString& path = {});
-    // The newest `limit` events, newest first.
-    QList<SecurityAlert> newest(int limit) const;
+    // The newest `limit` events, newest first; nothing when they cannot be read.
+    std::optional<QList<SecurityAlert>> newest(int limit) const;
     // `dayStartMs` is the start of the local day that holds `nowMs`.
     DashboardStats stats(qint64 nowMs, qint64 dayStartMs) const;
     // The time of the oldest event at or after `startMs`; nothing when there is none.

@@ -11,6 +11,8 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTest>
@@ -370,6 +372,72 @@ private Q_SLOTS:
         QVERIFY(startBackend());
         QTRY_COMPARE(m_halvexd->output().count(QLatin1String("listening on")), 2);
         QCOMPARE(m_halvexd->output().count(warning), 1); // from the first run only
+    }
+
+    // A damaged database is moved aside and a fresh one serves, instead of empty answers or a start
+    // that fails over and over; api/status names the file until the next restart.
+    void damagedDatabaseIsMovedAside_data()
+    {
+        QTest::addColumn<bool>("garbage");
+        QTest::newRow("not a database") << true;
+        QTest::newRow("overwritten pages") << false;
+    }
+
+    void damagedDatabaseIsMovedAside()
+    {
+        QFETCH(bool, garbage);
+        QByteArray damaged;
+        if (garbage) {
+            damaged = QByteArray(64 * 1024, 'G');
+        } else {
+            QVERIFY(startBackend());
+            for (int i = 0; i < 30; ++i)
+                QVERIFY(awaitResult<std::optional<CustomSkillDef>>([&](auto c, auto d) {
+                    client().createCustomSkill(QStringLiteral("Skill %1").arg(i), QStringLiteral("⚡"),
+                                               QStringLiteral("echo %1\n").arg(i).repeated(60), c, d);
+                }));
+            QCOMPARE(m_halvexd->stop(), 0);
+            QFile file(databasePath());
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            damaged = file.readAll();
+            QVERIFY(damaged.size() > 3 * 4096);
+            damaged.replace(4096, damaged.size() - 4096, QByteArray(damaged.size() - 4096, '\x5A'));
+        }
+        {
+            QDir().mkpath(m_home->dataDirectory());
+            QFile file(databasePath());
+            QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            file.write(damaged);
+        }
+        QVERIFY(startBackend());
+        auto status = [&]() {
+            RawHttpConnection connection(m_halvexd->port());
+            connection.send(RawHttpConnection::request("GET", "/api/status", m_halvexd->port()));
+            const auto response = connection.readResponse();
+            return response ? QJsonDocument::fromJson(response->body).object() : QJsonObject();
+        };
+        const QString aside = status().value(QStringLiteral("recovered")).toString();
+        QVERIFY2(aside.startsWith(QLatin1String("backend.db.corrupt-")), qPrintable(m_halvexd->output()));
+        QFile asideFile(m_home->dataDirectory() + QLatin1Char('/') + aside);
+        QVERIFY(asideFile.open(QIODevice::ReadOnly));
+        QCOMPARE(asideFile.readAll(), damaged);
+        QCOMPARE(
+            m_halvexd->output().count(QLatin1String("the database was damaged: moved it aside as ") + aside),
+            1);
+        QVERIFY(awaitResult<std::optional<CustomSkillDef>>([&](auto c, auto d) {
+            client().createCustomSkill(QStringLiteral("After"), QStringLiteral("⚡"), QStringLiteral("echo"),
+                                       c, d);
+        }));
+        QCOMPARE(awaitResult<QList<CustomSkillDef>>([&](auto c, auto d) {
+                     client().fetchCustomSkills(c, d);
+                 }).size(),
+                 1);
+        QVERIFY(m_halvexd->restart());
+        QVERIFY(!status().contains(QStringLiteral("recovered")));
+        QCOMPARE(awaitResult<QList<CustomSkillDef>>([&](auto c, auto d) {
+                     client().fetchCustomSkills(c, d);
+                 }).size(),
+                 1);
     }
 
     void securityRules_data()
