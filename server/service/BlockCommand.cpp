@@ -8,6 +8,11 @@ bool BlockCommand::isBlockLine(const QString& command)
     return trimmed == QLatin1String("block") || trimmed.startsWith(QLatin1String("block "));
 }
 
+QStringList BlockCommand::forceQuitArguments(const QString& app)
+{
+    return {QStringLiteral("-i"), QRegularExpression::escape(app)};
+}
+
 std::optional<BlockCommand> BlockCommand::parse(const QString& command)
 {
     static const QRegularExpression pattern(QStringLiteral("^block\\s+(\\S+)\\s+(.+)$"));

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -12,6 +13,9 @@ struct BlockCommand
     QString app;
 
     static bool isBlockLine(const QString& command);
+    // pkill's arguments for the application, matched as the engine's force-quit matches it: the name
+    // literally, case-insensitive, never as a pattern or an option.
+    static QStringList forceQuitArguments(const QString& app);
     // Nothing when the type or the application is missing.
     static std::optional<BlockCommand> parse(const QString& command);
 };

@@ -1,9 +1,16 @@
 #include "service/CommandRunner.h"
 
-#include "monitor/MonitorEngine.h"
+#include "platform/ChildProcess.h"
+#include "platform/ToolPaths.h"
 #include "service/BlockCommand.h"
 #include "skills/SkillRegistry.h"
 #include "storage/CustomSkillStore.h"
+
+namespace {
+
+constexpr int pkillTimeoutMs = 5000;
+
+} // namespace
 
 CommandRunner::CommandRunner(SkillRunner& runner, CustomSkillStore& customSkills, QObject* parent)
     : QObject(parent), m_runner(runner), m_customSkills(customSkills)
@@ -46,10 +53,30 @@ void CommandRunner::block(const QString& command, const Done& done)
                     done);
         return;
     }
-    MonitorEngine::killApp(parsed->app);
-    answerLater({true, QStringLiteral("⛔ %1 force-quit (%2)").arg(parsed->app, parsed->type),
-                 QStringLiteral("block")},
-                done);
+    // pkill is waited for: its exit status is the only word on whether anything was running.
+    ProcessOptions options;
+    options.timeoutMs = pkillTimeoutMs;
+    options.captureOutput = false;
+    options.captureErrors = true;
+    const BlockCommand block = *parsed;
+    ChildProcess::run(
+        ToolPaths::path(Tool::Pkill), BlockCommand::forceQuitArguments(block.app), options, this,
+        [block, done](const ProcessResult& result) {
+            const QString type = QStringLiteral("block");
+            if (result.succeeded()) {
+                done({true, QStringLiteral("⛔ %1 force-quit (%2)").arg(block.app, block.type), type});
+            } else if (result.started && !result.timedOut && !result.crashed && result.exitCode == 1) {
+                done({false, QStringLiteral("No running app named %1").arg(block.app), type});
+            } else {
+                const QString why = !result.started   ? result.errorString
+                                    : result.timedOut ? QStringLiteral("pkill did not finish")
+                                                      : QString::fromUtf8(result.standardError).trimmed();
+                done({false,
+                      QStringLiteral("Could not force-quit %1: %2")
+                          .arg(block.app, why.isEmpty() ? QStringLiteral("pkill failed") : why),
+                      type});
+            }
+        });
 }
 
 // Every answer arrives after run() returns, whatever the command.

@@ -8,6 +8,7 @@
 #include "support/RawHttp.h"
 #include "support/TestEnvironment.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -206,6 +207,42 @@ private Q_SLOTS:
         QVERIFY(reply && reply->contains(QLatin1String("zoom.us")));
         QVERIFY(m_pkill->waitForCalls(1));
         QCOMPARE(m_pkill->calls().first(), (QStringList{QStringLiteral("-i"), QStringLiteral("zoom\\.us")}));
+    }
+
+    // With the real pkill: "force-quit" only when a process was there to end.
+    void blockSaysWhetherAnythingRan_data()
+    {
+        QTest::addColumn<bool>("running");
+        QTest::newRow("nothing by that name") << false;
+        QTest::newRow("a running app") << true;
+    }
+
+    void blockSaysWhetherAnythingRan()
+    {
+        QFETCH(bool, running);
+        const QString pkill = QStandardPaths::findExecutable(QStringLiteral("pkill"));
+        if (pkill.isEmpty())
+            QSKIP("needs pkill");
+        m_halvexd->setEnvironment(QStringLiteral("HALVEX_TOOL_PKILL"), pkill);
+        QTemporaryDir bin;
+        const QString app = QStringLiteral("hxblock%1").arg(QCoreApplication::applicationPid() % 100000);
+        QProcess process;
+        if (running) {
+            QVERIFY(QFile::copy(QStandardPaths::findExecutable(QStringLiteral("sleep")), bin.filePath(app)));
+            process.start(bin.filePath(app), {QStringLiteral("60")});
+            QVERIFY(process.waitForStarted());
+        }
+        QVERIFY(startBackend());
+        const auto reply = awaitResult<std::optional<QString>>(
+            [&](auto c, auto d) { client().executeCommand(QStringLiteral("block camera ") + app, c, d); });
+        QVERIFY(reply);
+        if (running) {
+            QCOMPARE(*reply, QStringLiteral("⛔ %1 force-quit (camera)").arg(app));
+            QTRY_COMPARE(process.state(), QProcess::NotRunning);
+            QCOMPARE(process.exitStatus(), QProcess::CrashExit); // ended by pkill's signal
+        } else {
+            QCOMPARE(*reply, QStringLiteral("No running app named %1").arg(app));
+        }
     }
 
     void automationsSurviveRestart()
