@@ -28,7 +28,7 @@ bool HttpServer::isOwnUsersSocket(const QTcpSocket& socket) const
 void HttpServer::acceptPending()
 {
     while (QTcpSocket* socket = m_server.nextPendingConnection()) {
-        if (m_connections >= m_options.maxConnections) {
+        if (m_open.size() >= m_options.maxConnections && !makeRoom()) {
             socket->abort();
             socket->deleteLater();
             continue;
@@ -41,12 +41,26 @@ void HttpServer::acceptPending()
             socket->deleteLater();
             continue;
         }
-        ++m_connections;
         auto* connection =
             new HttpConnection(socket, m_server.serverPort(), m_handler, m_options.limits, this);
+        m_open.append(connection);
         connect(connection, &HttpConnection::closed, this, [this, connection]() {
-            --m_connections;
+            m_open.removeOne(connection);
             connection->deleteLater();
         });
     }
+}
+
+// Idle keep-alive connections must not lock out a client with a request to make.
+bool HttpServer::makeRoom()
+{
+    HttpConnection* oldest = nullptr;
+    for (HttpConnection* connection : std::as_const(m_open)) {
+        if (connection->isIdle() && (!oldest || connection->idleSince() < oldest->idleSince()))
+            oldest = connection;
+    }
+    if (!oldest)
+        return false;
+    oldest->closeNow();
+    return m_open.size() < m_options.maxConnections;
 }

@@ -19,6 +19,8 @@ public:
         QString procRoot = QStringLiteral("/proc");
         bool checkPeerOwner = true; // Linux: refuse connections from sockets of other users
         HttpConnection::Limits limits;
+        // At this many, a new client takes the place of the connection idle for longest; with none
+        // idle, it is refused.
         int maxConnections = 64;
     };
 
@@ -35,6 +37,8 @@ private:
 
     Options m_options;
     QTcpServer m_server;
+    bool makeRoom();
+
     RequestHandler m_handler;
-    int m_connections = 0;
+    QList<HttpConnection*> m_open;
 };

@@ -11,15 +11,34 @@
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QTcpSocket>
 #include <QTest>
 
 #include <sys/stat.h>
 #include <unistd.h>
+
+namespace {
+
+// The process's resident set, from /proc/<pid>/status.
+qint64 residentKilobytes(qint64 pid)
+{
+    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
+    }
+    return -1;
+}
+
+} // namespace
 
 // The real halvexd on a free port, driven by the desktop's own HalvexClient and by raw requests.
 class HalvexdTest : public QObject
@@ -475,6 +494,75 @@ private Q_SLOTS:
                      client().fetchCustomSkills(c, d);
                  }).size(),
                  1);
+    }
+
+    // A client that pipelines requests and never reads its answers: halvexd stops reading it once
+    // 256 KB of answers wait, so its memory stays flat, and the request deadline still cuts it off.
+    void pipeliningWithoutReadingIsBounded()
+    {
+        {
+            auto database = Database::open(databasePath(), nullptr);
+            EventStore events(database->connection());
+            const qint64 now = QDateTime::currentMSecsSinceEpoch();
+            for (int i = 0; i < 200; ++i)
+                QVERIFY(events.add(QStringLiteral("camera"), QStringLiteral("App number %1").arg(i),
+                                   QStringLiteral("a detail line to make each answer larger"),
+                                   now - i * 1000));
+        }
+        m_halvexd->addArguments({QStringLiteral("--request-timeout"), QStringLiteral("3")});
+        QVERIFY(startBackend());
+        QVERIFY(awaitResult<bool>([&](auto c, auto d) { client().checkStatus(c, d); }));
+        const qint64 baseline = residentKilobytes(m_halvexd->pid());
+        QVERIFY(baseline > 0);
+
+        QTcpSocket flood;
+        flood.setReadBufferSize(4096); // the test does not drain the answers either
+        flood.connectToHost(QHostAddress::LocalHost, m_halvexd->port());
+        QVERIFY(flood.waitForConnected(5000));
+        // Each of these asks for about 40 KB: 100,000 of them would be 4 GB of answers.
+        const QByteArray one = RawHttpConnection::request("GET", "/api/alerts", m_halvexd->port());
+        flood.write(one.repeated(100'000));
+        qint64 peak = baseline;
+        QElapsedTimer elapsed;
+        elapsed.start();
+        constexpr qint64 allowedGrowthKb = 32 * 1024;
+        while (flood.state() == QAbstractSocket::ConnectedState && elapsed.elapsed() < 20'000 &&
+               peak - baseline < allowedGrowthKb) {
+            QTest::qWait(50);
+            peak = qMax(peak, residentKilobytes(m_halvexd->pid()));
+        }
+        const QString measured = QStringLiteral("RSS went from %1 kB to %2 kB").arg(baseline).arg(peak);
+        qInfo("%s", qPrintable(measured));
+        QVERIFY2(peak - baseline < allowedGrowthKb, qPrintable(measured));
+        QVERIFY2(flood.state() != QAbstractSocket::ConnectedState, "the stalled client was never cut off");
+        QVERIFY(awaitResult<bool>([&](auto c, auto d) { client().checkStatus(c, d); }));
+    }
+
+    // Idle connections at the cap give way: the one idle for longest is closed for a client with a
+    // request.
+    void idleConnectionsGiveWayToANewClient()
+    {
+        QVERIFY(startBackend());
+        std::vector<std::unique_ptr<RawHttpConnection>> idle;
+        for (int i = 0; i < 64; ++i) {
+            idle.push_back(std::make_unique<RawHttpConnection>(m_halvexd->port()));
+            QVERIFY(idle.back()->isConnected());
+            if (i == 0) { // a kept-alive connection that has had its answer
+                idle.back()->send(RawHttpConnection::request("GET", "/api/status", m_halvexd->port()));
+                QVERIFY(idle.back()->readResponse());
+            }
+        }
+        // All 64 are taken in by the server before the newcomer arrives.
+        QTest::qWait(0);
+        RawHttpConnection newcomer(m_halvexd->port());
+        QElapsedTimer elapsed;
+        elapsed.start();
+        newcomer.send(RawHttpConnection::request("GET", "/api/status", m_halvexd->port()));
+        const auto response = newcomer.readResponse(5000);
+        QVERIFY(response);
+        QCOMPARE(response->status, 200);
+        QVERIFY2(elapsed.elapsed() < 500, qPrintable(QString::number(elapsed.elapsed())));
+        QVERIFY(idle.front()->waitForClose(2000));
     }
 
     void securityRules_data()

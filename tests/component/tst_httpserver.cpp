@@ -50,13 +50,14 @@ private:
     QList<HttpResponder> m_held;
     QTemporaryDir m_proc;
 
-    void start(bool checkOwner = false)
+    void start(bool checkOwner = false, int requestDeadlineMs = 300, int idleTimeoutMs = 5000)
     {
         HttpServer::Options options;
         options.port = 0;
         options.procRoot = m_proc.path();
         options.checkPeerOwner = checkOwner;
-        options.limits.requestDeadlineMs = 300;
+        options.limits.requestDeadlineMs = requestDeadlineMs;
+        options.limits.idleTimeoutMs = idleTimeoutMs;
         options.limits.lingerMs = 200;
         m_server = std::make_unique<HttpServer>(options);
         m_server->setHandler([this](const HttpRequest& request, const HttpResponder& responder) {
@@ -222,6 +223,25 @@ private Q_SLOTS:
         QVERIFY(m_handled.isEmpty());
         RawHttpConnection silent(port());
         QVERIFY(silent.waitForClose(3000));
+    }
+
+    // A kept-alive connection waiting for its next request has its own, shorter time; a request on
+    // its way is held to the request deadline only.
+    void idleConnectionHasItsOwnTimeout()
+    {
+        start(false, 10'000, 200);
+        RawHttpConnection kept(port());
+        kept.send(RawHttpConnection::request("GET", "/api/echo", port()));
+        QVERIFY(kept.readResponse());
+        RawHttpConnection busy(port());
+        const QByteArray request = RawHttpConnection::request("GET", "/api/echo?busy", port());
+        busy.send(request.left(10));
+        QVERIFY(kept.waitForClose(3000)); // long before the 10 s of the request deadline
+        QTest::qWait(300);                // past the idle time: the started request is not idle
+        busy.send(request.mid(10));
+        const auto answer = busy.readResponse();
+        QVERIFY(answer);
+        QCOMPARE(answer->status, 200);
     }
 
     void refusesOverlongHead()
