@@ -109,6 +109,7 @@ bool BackendService::start(QString* error)
         m_telegram->seedFromEnvironmentFile(m_options.environmentFile);
     }
     m_scheduler->reschedule();
+    m_recorder->startRetention();
     if (m_options.sources)
         m_recorder->addSources(m_options.sources());
     return true;

@@ -125,13 +125,17 @@ std::optional<qint64> EventStore::oldestSince(qint64 startMs) const
     return oldest;
 }
 
-int EventStore::removeOlderThan(qint64 cutoffMs)
+int EventStore::removeOlderThan(qint64 cutoffMs, int limit)
 {
     QSqlQuery query(m_db);
-    query.prepare(QStringLiteral("DELETE FROM events WHERE ts_ms < ?"));
+    query.prepare(QStringLiteral("DELETE FROM events WHERE id IN (SELECT id FROM events WHERE ts_ms < ? "
+                                 "ORDER BY ts_ms LIMIT ?)"));
     query.addBindValue(cutoffMs);
-    if (!query.exec())
+    query.addBindValue(limit);
+    if (!query.exec()) {
+        Database::reportDamage(m_db, query.lastError());
         return -1;
+    }
     if (query.numRowsAffected() > 0)
         ++m_revision;
     return query.numRowsAffected();
