@@ -1,6 +1,7 @@
 #include "skills/SkillRunner.h"
 
 #include "platform/ChildProcess.h"
+#include "skills/ScriptProcess.h"
 #include "skills/SystemTools.h"
 
 #include <QDir>
@@ -55,12 +56,13 @@ QString SkillRunner::scriptReport(const ProcessResult& result) const
         text += QLatin1Char('\n');
     text = capped(text + errors).trimmed();
     if (result.outputTruncated)
-        text += QStringLiteral("\n… output cut at %1 KB").arg(m_limits.outputCap / 1024);
+        text += QStringLiteral("\n… output cut at %1 KB; the script was ended there")
+                    .arg(m_limits.outputCap / 1024);
     if (result.timedOut)
         text += QStringLiteral("\n⏱ Stopped after %1 s").arg(m_limits.timeoutMs / 1000.0);
     else if (result.crashed)
         text += QStringLiteral("\n(ended by a signal)");
-    else if (result.exitCode != 0)
+    else if (result.exitCode != 0 && !result.outputTruncated)
         text += QStringLiteral("\n(exit status %1)").arg(result.exitCode);
     text = text.trimmed();
     return text.isEmpty() ? QStringLiteral("(no output)") : text;
@@ -149,14 +151,11 @@ void SkillRunner::runScript(const QString& script, Done done)
             Qt::QueuedConnection);
         return;
     }
-    ProcessOptions options;
+    ScriptProcess::Options options;
     options.timeoutMs = m_limits.timeoutMs;
     options.outputCap = m_limits.outputCap;
-    options.captureErrors = true;
-    options.ownProcessGroup = true;
     options.workingDirectory = QDir::homePath();
-    ChildProcess::run(QStringLiteral("/bin/bash"), {file->fileName()}, options, this,
-                      [this, file, done](const ProcessResult& result) {
-                          done({result.succeeded(), scriptReport(result)});
-                      });
+    ScriptProcess::run(file->fileName(), options, this, [this, file, done](const ProcessResult& result) {
+        done({result.succeeded() && !result.outputTruncated, scriptReport(result)});
+    });
 }

@@ -33,7 +33,7 @@ public:
     explicit SkillRunner(Limits limits, QObject* parent = nullptr);
 
     void run(const Skill& skill, Done done);
-    // The script runs with /bin/bash in the home directory, in a process group of its own.
+    // The script runs with /bin/bash in the home directory (ScriptProcess: nothing it starts survives it).
     void runScript(const QString& script, Done done);
 
     const Limits& limits() const { return m_limits; }

@@ -141,6 +141,42 @@ private Q_SLOTS:
         QTRY_VERIFY(!processAlive(child));
     }
 
+    // Nothing a script started survives its end: a background child, one that left the process group
+    // with setsid, and a producer at the output cap, which is ended there rather than at the time limit.
+    void nothingOutlivesTheScript_data()
+    {
+        QTest::addColumn<QString>("script");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("normal end") << QStringLiteral("sleep 999 & echo $! > '%1'; "
+                                                      "setsid bash -c 'echo $$ > \"%2\"; exec sleep 998' & "
+                                                      "while [ ! -s '%2' ]; do sleep 0.01; done; echo done")
+                                    << QStringLiteral("done");
+        QTest::newRow("output cap") << QStringLiteral("sleep 999 & echo $! > '%1'; "
+                                                      "setsid bash -c 'echo $$ > \"%2\"; exec sleep 998' & "
+                                                      "while [ ! -s '%2' ]; do sleep 0.01; done; yes")
+                                    << QStringLiteral("… output cut at 2 KB; the script was ended there");
+    }
+
+    void nothingOutlivesTheScript()
+    {
+        QFETCH(QString, script);
+        QFETCH(QString, text);
+        QTemporaryDir dir;
+        const QString background = dir.filePath(QStringLiteral("background.pid"));
+        const QString escaped = dir.filePath(QStringLiteral("escaped.pid"));
+        SkillRunner runner({30'000, 2048});
+        Captured captured;
+        runner.runScript(script.arg(background, escaped), captured.callback());
+        QTRY_VERIFY_WITH_TIMEOUT(captured.done, 10'000); // well before the 30 s limit
+        QVERIFY2(captured.answer.text.endsWith(text), qPrintable(captured.answer.text.right(200)));
+        QVERIFY(!captured.answer.text.contains(QLatin1String("Stopped after")));
+        const qint64 first = readAll(background).trimmed().toLongLong();
+        const qint64 second = readAll(escaped).trimmed().toLongLong();
+        QVERIFY(first > 0 && second > 0);
+        QTRY_VERIFY(!processAlive(first));
+        QTRY_VERIFY(!processAlive(second));
+    }
+
     void outputIsCapped()
     {
         SkillRunner runner({10'000, 2048});
