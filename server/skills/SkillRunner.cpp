@@ -8,6 +8,8 @@
 #include <QFutureWatcher>
 #include <QProcessEnvironment>
 #include <QTemporaryFile>
+#include <QThreadPool>
+#include <QTimer>
 #include <QtConcurrent/QtConcurrentRun>
 
 #include <memory>
@@ -37,7 +39,20 @@ QProcessEnvironment toolEnvironment()
 
 } // namespace
 
-SkillRunner::SkillRunner(Limits limits, QObject* parent) : QObject(parent), m_limits(limits) {}
+SkillRunner::SkillRunner(Limits limits, QObject* parent)
+    : QObject(parent), m_limits(limits), m_pool(std::make_unique<QThreadPool>())
+{
+    m_pool->setMaxThreadCount(qMax(1, m_limits.analysisThreads));
+    m_pool->setObjectName(QStringLiteral("skill-analysis"));
+}
+
+SkillRunner::~SkillRunner()
+{
+    // An analysis blocked for good (a read of a stuck process) must not hold up the exit; its thread
+    // is left to the end of the process.
+    if (!m_pool->waitForDone(2000))
+        (void)m_pool.release();
+}
 
 QString SkillRunner::capped(QString text) const
 {
@@ -68,8 +83,20 @@ QString SkillRunner::scriptReport(const ProcessResult& result) const
     return text.isEmpty() ? QStringLiteral("(no output)") : text;
 }
 
-void SkillRunner::run(const Skill& skill, Done done)
+void SkillRunner::run(const Skill& skill, Done callerDone)
 {
+    // The first of the answer and the deadline is given; the other is dropped.
+    auto answered = std::make_shared<bool>(false);
+    Done done = [answered, callerDone](const Answer& answer) {
+        if (*answered)
+            return;
+        *answered = true;
+        callerDone(answer);
+    };
+    QTimer::singleShot(m_limits.skillDeadlineMs, this, [done, id = skill.id, this]() {
+        done({false,
+              QStringLiteral("⏱ %1 timed out after %2 s").arg(id).arg(m_limits.skillDeadlineMs / 1000.0)});
+    });
     auto input = std::make_shared<SkillInput>();
     input->paths = HostPaths::current();
     input->now = QDateTime::currentDateTime();
@@ -127,7 +154,7 @@ void SkillRunner::offMainThread(std::function<T()> work, std::function<void(cons
         watcher->deleteLater();
         then(watcher->result());
     });
-    watcher->setFuture(QtConcurrent::run(std::move(work)));
+    watcher->setFuture(QtConcurrent::run(m_pool.get(), std::move(work)));
 }
 
 void SkillRunner::compose(const Skill& skill, const std::shared_ptr<SkillInput>& input, Done done)

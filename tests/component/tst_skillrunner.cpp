@@ -3,7 +3,10 @@
 
 #include <QDir>
 #include <QFile>
+#include <QSemaphore>
 #include <QTest>
+
+#include <atomic>
 
 #include <signal.h>
 
@@ -92,6 +95,39 @@ private Q_SLOTS:
         runner.run(skill, captured.callback());
         QTRY_VERIFY_WITH_TIMEOUT(captured.done, 5000);
         QCOMPARE(captured.answer.text, QStringLiteral("C 1 1 1000"));
+    }
+
+    // An analysis that blocks (as a read of a stuck process's /proc files can) is answered "timed out"
+    // at the runner's deadline; its late result is dropped.
+    void blockedAnalysisTimesOut()
+    {
+        auto release = std::make_shared<QSemaphore>();
+        auto returned = std::make_shared<std::atomic<bool>>(false);
+        const Skill skill{QStringLiteral("stuck"),
+                          {},
+                          [release, returned](const SkillInput&) {
+                              release->acquire();
+                              *returned = true;
+                              return QStringLiteral("late");
+                          },
+                          {}};
+        SkillRunner::Limits limits;
+        limits.skillDeadlineMs = 300;
+        SkillRunner runner(limits);
+        int answers = 0;
+        SkillRunner::Answer answer;
+        runner.run(skill, [&](const SkillRunner::Answer& value) {
+            ++answers;
+            answer = value;
+        });
+        QTRY_COMPARE_WITH_TIMEOUT(answers, 1, 5000);
+        QVERIFY(!answer.success);
+        QCOMPARE(answer.text, QStringLiteral("⏱ stuck timed out after 0.3 s"));
+        release->release();
+        QTRY_VERIFY(returned->load());
+        QTest::qWait(100); // the late result's way back through the event loop
+
+        QCOMPARE(answers, 1);
     }
 
     void scriptReportsOutputAndStatus_data()
