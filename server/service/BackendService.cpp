@@ -66,7 +66,7 @@ void BackendService::createServices()
             m_telegram->send(automationMessage(automation.name.value_or(automation.skillId),
                                                automation.schedule, result.text));
         },
-        this);
+        this, m_options.schedulerMaxWaitMs);
     connect(m_automations, &AutomationService::changed, m_scheduler, &AutomationScheduler::reschedule);
     m_recorder = new EventRecorder(*m_eventStore, m_options.clock, this);
 }

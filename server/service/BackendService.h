@@ -42,6 +42,7 @@ public:
         std::function<std::vector<AccessSource*>()> sources;
         HttpServer::Options http;
         SkillRunner::Limits skillLimits;
+        int schedulerMaxWaitMs = 5 * 60 * 1000; // how long the scheduler trusts its timer
     };
 
     explicit BackendService(Options options, QObject* parent = nullptr);
