@@ -1,5 +1,6 @@
 #include "http/HttpServer.h"
 
+#include "http/SocketDiag.h"
 #include "http/TcpSocketOwner.h"
 #include "platform/Diagnostics.h"
 
@@ -19,6 +20,13 @@ bool HttpServer::listen()
 
 bool HttpServer::isOwnUsersSocket(const QTcpSocket& socket) const
 {
+    if (m_options.useSocketDiag) {
+        // The client's socket: its own end is our peer, its other end is us.
+        const SocketDiag::Lookup found = SocketDiag::findTcp(socket.peerAddress(), socket.peerPort(),
+                                                             socket.localAddress(), socket.localPort());
+        if (found.answered)
+            return found.socket && found.socket->uid == ::geteuid();
+    }
     const TcpSocketOwner::Endpoints endpoints{socket.peerAddress().toIPv4Address(), socket.peerPort(),
                                               socket.localAddress().toIPv4Address(), socket.localPort()};
     const std::optional<uint> owner = TcpSocketOwner::lookup(m_options.procRoot, endpoints);

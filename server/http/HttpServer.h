@@ -18,6 +18,9 @@ public:
         quint16 port = 3456;
         QString procRoot = QStringLiteral("/proc");
         bool checkPeerOwner = true; // Linux: refuse connections from sockets of other users
+        // Ask the kernel (sock_diag) who owns the client's socket; false, or where it cannot be asked,
+        // read <procRoot>/net/tcp instead.
+        bool useSocketDiag = true;
         HttpConnection::Limits limits;
         // At this many, a new client takes the place of the connection idle for longest; with none
         // idle, it is refused.

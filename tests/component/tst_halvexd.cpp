@@ -20,7 +20,11 @@
 #include <QTcpSocket>
 #include <QTest>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/time.h>
 #include <unistd.h>
 
 namespace {
@@ -647,6 +651,33 @@ private Q_SLOTS:
         connection.send("GET /api/status HTTP/1.1\r\nHost: 127.0.0.1:");
         QVERIFY(connection.waitForClose(5000));
         QVERIFY(!connection.readResponse(100));
+    }
+
+    // A client of this user on an IPv6 socket connected to the IPv4-mapped loopback address is served:
+    // its socket is not in the IPv4 table, but the kernel's lookup finds it.
+    void ipv6MappedClientIsServed()
+    {
+        QVERIFY(startBackend());
+        const int fd = ::socket(AF_INET6, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        QVERIFY(fd >= 0);
+        const timeval limit{5, 0};
+        ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
+        sockaddr_in6 server{};
+        server.sin6_family = AF_INET6;
+        server.sin6_port = htons(m_halvexd->port());
+        QCOMPARE(::inet_pton(AF_INET6, "::ffff:127.0.0.1", &server.sin6_addr), 1);
+        QCOMPARE(::connect(fd, reinterpret_cast<const sockaddr*>(&server), sizeof server), 0);
+        const QByteArray request =
+            RawHttpConnection::request("GET", "/api/status", m_halvexd->port(), {}, "Connection: close\r\n");
+        QCOMPARE(::send(fd, request.constData(), size_t(request.size()), MSG_NOSIGNAL),
+                 ssize_t(request.size()));
+        QByteArray answer;
+        char buffer[4096];
+        ssize_t got = 0;
+        while ((got = ::recv(fd, buffer, sizeof buffer, 0)) > 0)
+            answer.append(buffer, got);
+        ::close(fd);
+        QVERIFY2(answer.startsWith("HTTP/1.1 200"), answer.constData());
     }
 
     void otherUsersConnectionIsRefused()

@@ -1,5 +1,6 @@
 #include "http/HttpServer.h"
 #include "http/Router.h"
+#include "http/SocketDiag.h"
 #include "support/RawHttp.h"
 
 #include <QDir>
@@ -56,6 +57,7 @@ private:
         options.port = 0;
         options.procRoot = m_proc.path();
         options.checkPeerOwner = checkOwner;
+        options.useSocketDiag = false; // the owners come from the test's own socket table
         options.limits.requestDeadlineMs = requestDeadlineMs;
         options.limits.idleTimeoutMs = idleTimeoutMs;
         options.limits.lingerMs = 200;
@@ -268,6 +270,27 @@ private Q_SLOTS:
         RawHttpConnection next(port());
         next.send(RawHttpConnection::request("GET", "/api/echo", port()));
         QVERIFY(next.readResponse());
+    }
+
+    // The kernel's own answer for a connection of this process, and for a socket that does not exist.
+    void socketDiagFindsTheClientsSocket()
+    {
+        QTcpServer server;
+        QVERIFY(server.listen(QHostAddress::LocalHost, 0));
+        QTcpSocket client;
+        client.connectToHost(QHostAddress::LocalHost, server.serverPort());
+        QVERIFY(client.waitForConnected(5000));
+        const SocketDiag::Lookup found = SocketDiag::findTcp(client.localAddress(), client.localPort(),
+                                                             client.peerAddress(), client.peerPort());
+        if (!found.answered)
+            QSKIP("sock_diag is not available here");
+        QVERIFY(found.socket);
+        QCOMPARE(found.socket->uid, ::geteuid());
+        QVERIFY(found.socket->inode != 0);
+        const SocketDiag::Lookup missing =
+            SocketDiag::findTcp(client.localAddress(), freePort(), client.peerAddress(), client.peerPort());
+        QVERIFY(missing.answered);
+        QVERIFY(!missing.socket);
     }
 
     void refusesOtherUsersSocket()
