@@ -2,6 +2,8 @@
 #include "api/JsonFields.h"
 #include "automation/AutomationService.h"
 #include "http/Router.h"
+#include "service/CallerTrust.h"
+#include "storage/CustomSkillStore.h"
 
 #include <QJsonArray>
 
@@ -25,7 +27,7 @@ void addAutomationRoutes(Router& router, ApiContext& context)
                 QJsonObject{{QStringLiteral("success"), true}, {QStringLiteral("automations"), list}}));
         });
     router.add("POST", QStringLiteral("/api/automations"),
-               [&automations](const HttpRequest& request, const HttpResponder& responder) {
+               [&automations, &context](const HttpRequest& request, const HttpResponder& responder) {
                    const std::optional<QJsonObject> body = request.jsonObject();
                    const std::optional<QString> skillId =
                        body ? JsonFields::string(*body, QStringLiteral("skillId")) : std::nullopt;
@@ -34,14 +36,21 @@ void addAutomationRoutes(Router& router, ApiContext& context)
                            HttpResponse::error(400, QStringLiteral("The body needs a string \"skillId\"")));
                        return;
                    }
-                   const AutomationService::EnableResult result = automations.enable(*skillId);
-                   if (!result.automation) {
-                       responder.send(HttpResponse::error(result.errorStatus, result.error));
-                       return;
-                   }
-                   responder.send(HttpResponse::json(
-                       QJsonObject{{QStringLiteral("success"), true},
-                                   {QStringLiteral("automation"), result.automation->toJson()}}));
+                   auto enable = [&automations, responder, skillId = *skillId]() {
+                       const AutomationService::EnableResult result = automations.enable(skillId);
+                       if (!result.automation) {
+                           responder.send(HttpResponse::error(result.errorStatus, result.error));
+                           return;
+                       }
+                       responder.send(HttpResponse::json(
+                           QJsonObject{{QStringLiteral("success"), true},
+                                       {QStringLiteral("automation"), result.automation->toJson()}}));
+                   };
+                   // An automation of a script skill runs that script on the schedule.
+                   if (CustomSkillStore::looksLikeCustomId(*skillId))
+                       context.callers.whenScriptsAllowed(request, responder, enable);
+                   else
+                       enable();
                });
     router.add("DELETE", QStringLiteral("/api/automations/*"),
                [&automations](const HttpRequest& request, const HttpResponder& responder) {

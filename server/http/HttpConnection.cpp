@@ -111,6 +111,7 @@ void HttpConnection::dispatch()
     m_idleSince = 0;
     m_state = State::Handling;
     ++m_serial;
+    m_request.peerSocketInode = m_peerSocketInode;
     const HttpRequest request = std::move(m_request);
     m_request = {};
     m_keepAliveForAnswer = request.keepAlive();

@@ -41,6 +41,7 @@ public:
     bool isIdle() const { return m_state == State::ReadingHead && m_idleSince != 0; }
     // Orders idle connections: the smaller, the longer idle.
     quint64 idleSince() const { return m_idleSince; }
+    void setPeerSocketInode(quint64 inode) { m_peerSocketInode = inode; }
     // Ends the connection now (the server makes room for a new client).
     void closeNow() { close(); }
 
@@ -75,4 +76,5 @@ private:
     bool m_finished = false;
     bool m_stalled = false;
     quint64 m_idleSince = 0;
+    quint64 m_peerSocketInode = 0;
 };

@@ -18,14 +18,17 @@ bool HttpServer::listen()
     return m_server.listen(QHostAddress::LocalHost, m_options.port);
 }
 
-bool HttpServer::isOwnUsersSocket(const QTcpSocket& socket) const
+bool HttpServer::isOwnUsersSocket(const QTcpSocket& socket, quint64* inode) const
 {
     if (m_options.useSocketDiag) {
         // The client's socket: its own end is our peer, its other end is us.
         const SocketDiag::Lookup found = SocketDiag::findTcp(socket.peerAddress(), socket.peerPort(),
                                                              socket.localAddress(), socket.localPort());
-        if (found.answered)
+        if (found.answered) {
+            if (found.socket)
+                *inode = found.socket->inode;
             return found.socket && found.socket->uid == ::geteuid();
+        }
     }
     const TcpSocketOwner::Endpoints endpoints{socket.peerAddress().toIPv4Address(), socket.peerPort(),
                                               socket.localAddress().toIPv4Address(), socket.localPort()};
@@ -41,7 +44,9 @@ void HttpServer::acceptPending()
             socket->deleteLater();
             continue;
         }
-        if (m_options.checkPeerOwner && !isOwnUsersSocket(*socket)) {
+        quint64 inode = 0;
+        const bool own = isOwnUsersSocket(*socket, &inode);
+        if (m_options.checkPeerOwner && !own) {
             Diagnostics::print(
                 QStringLiteral("[halvexd] refused a connection from another user's socket (port %1)")
                     .arg(socket->peerPort()));
@@ -51,6 +56,7 @@ void HttpServer::acceptPending()
         }
         auto* connection =
             new HttpConnection(socket, m_server.serverPort(), m_handler, m_options.limits, this);
+        connection->setPeerSocketInode(inode);
         m_open.append(connection);
         connect(connection, &HttpConnection::closed, this, [this, connection]() {
             m_open.removeOne(connection);

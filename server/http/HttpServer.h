@@ -36,7 +36,8 @@ public:
 
 private:
     void acceptPending();
-    bool isOwnUsersSocket(const QTcpSocket& socket) const;
+    // Whether the client's socket is this user's, and its inode when the kernel told.
+    bool isOwnUsersSocket(const QTcpSocket& socket, quint64* inode) const;
 
     Options m_options;
     QTcpServer m_server;

@@ -7,6 +7,7 @@
 #include "monitor/AccessSource.h"
 #include "monitor/TelegramBotApi.h"
 #include "platform/Diagnostics.h"
+#include "service/CallerTrust.h"
 #include "service/ChatResponder.h"
 #include "service/CommandRunner.h"
 #include "service/EventRecorder.h"
@@ -34,8 +35,8 @@ BackendService::~BackendService()
 {
     // The services go before the stores they use: first the server, so no request arrives meanwhile.
     for (QObject* service :
-         std::initializer_list<QObject*>{m_http, m_recorder, m_scheduler, m_automations, m_telegram,
-                                         m_telegramApi, m_chat, m_commands, m_runner})
+         std::initializer_list<QObject*>{m_http, m_callers, m_recorder, m_scheduler, m_automations,
+                                         m_telegram, m_telegramApi, m_chat, m_commands, m_runner})
         delete service;
 }
 
@@ -69,6 +70,7 @@ void BackendService::createServices()
         this, m_options.schedulerMaxWaitMs);
     connect(m_automations, &AutomationService::changed, m_scheduler, &AutomationScheduler::reschedule);
     m_recorder = new EventRecorder(*m_eventStore, m_options.clock, this);
+    m_callers = new CallerTrust(this);
 }
 
 bool BackendService::start(QString* error)
@@ -87,7 +89,7 @@ bool BackendService::start(QString* error)
     createServices();
 
     m_apiContext.reset(new ApiContext{*m_eventStore, *m_customSkills, *m_automations, *m_commands, *m_chat,
-                                      *m_telegram, m_options.clock, m_database->recoveredAs()});
+                                      *m_telegram, *m_callers, m_options.clock, m_database->recoveredAs()});
     m_router = std::make_unique<Router>();
     ApiRoutes::addAll(*m_router, *m_apiContext);
     HttpServer::Options http = m_options.http;

@@ -14,6 +14,7 @@ class AccessSource;
 class AutomationScheduler;
 class AutomationService;
 class AutomationStore;
+class CallerTrust;
 class ChatResponder;
 class CommandRunner;
 class ConfigStore;
@@ -75,6 +76,7 @@ private:
     AutomationService* m_automations = nullptr;
     AutomationScheduler* m_scheduler = nullptr;
     EventRecorder* m_recorder = nullptr;
+    CallerTrust* m_callers = nullptr;
     std::unique_ptr<ApiContext> m_apiContext;
     std::unique_ptr<Router> m_router;
     HttpServer* m_http = nullptr;

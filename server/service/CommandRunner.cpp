@@ -22,6 +22,12 @@ bool CommandRunner::isRunnableId(const QString& id) const
     return SkillRegistry::find(id) || m_customSkills.find(id);
 }
 
+bool CommandRunner::runsScript(const QString& command)
+{
+    const QString trimmed = command.trimmed();
+    return !SkillRegistry::find(trimmed) && !BlockCommand::isBlockLine(trimmed);
+}
+
 void CommandRunner::run(const QString& command, Done done)
 {
     const QString trimmed = command.trimmed();

@@ -680,6 +680,60 @@ private Q_SLOTS:
         QVERIFY2(answer.startsWith("HTTP/1.1 200"), answer.constData());
     }
 
+    // A program of this user in another mount namespace (as a sandboxed application is) may run the
+    // built-in skills but no script: not as a command, not as a script skill, not as an automation.
+    void sandboxedCallerMayNotRunScripts_data()
+    {
+        QTest::addColumn<QByteArray>("path");
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QByteArray>("answer");
+        QTest::newRow("built-in skill")
+            << QByteArray("/api/command") << QByteArray(R"({"command":"memory-usage"})") << 200
+            << QByteArray("Memory:");
+        QTest::newRow("script") << QByteArray("/api/command")
+                                << QByteArray(R"({"command":"echo ran > /tmp/halvex-sandbox-canary"})") << 403
+                                << QByteArray("outside a sandbox");
+        QTest::newRow("new script skill")
+            << QByteArray("/api/custom-skills") << QByteArray(R"({"name":"x","script":"echo x"})") << 403
+            << QByteArray("another mount namespace");
+        QTest::newRow("automation of a script skill")
+            << QByteArray("/api/automations") << QByteArray(R"({"skillId":"custom-000000000001"})") << 403
+            << QByteArray("outside a sandbox");
+    }
+
+    void sandboxedCallerMayNotRunScripts()
+    {
+        QFETCH(QByteArray, path);
+        QFETCH(QByteArray, body);
+        QFETCH(int, status);
+        QFETCH(QByteArray, answer);
+        const QString unshare = QStandardPaths::findExecutable(QStringLiteral("unshare"));
+        if (::geteuid() != 0 || unshare.isEmpty())
+            QSKIP("needs root and unshare to start a client in another mount namespace");
+        QVERIFY(startBackend());
+        QTemporaryDir dir;
+        const QString requestFile = dir.filePath(QStringLiteral("request"));
+        {
+            QFile file(requestFile);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(
+                RawHttpConnection::request("POST", path, m_halvexd->port(), body, "Connection: close\r\n"));
+        }
+        const QString script = QStringLiteral("exec 3<>/dev/tcp/127.0.0.1/%1 || exit 9; cat '%2' >&3; "
+                                              "timeout 15 cat <&3")
+                                   .arg(m_halvexd->port())
+                                   .arg(requestFile);
+        QProcess client;
+        client.start(unshare,
+                     {QStringLiteral("-m"), QStringLiteral("/bin/bash"), QStringLiteral("-c"), script});
+        QVERIFY(client.waitForFinished(20000));
+        const QByteArray reply = client.readAllStandardOutput();
+        QVERIFY2(reply.startsWith("HTTP/1.1 " + QByteArray::number(status)), reply.constData());
+        QVERIFY2(reply.contains(answer), reply.constData());
+        QVERIFY(!QFile::exists(QStringLiteral("/tmp/halvex-sandbox-canary")));
+    }
+
     void otherUsersConnectionIsRefused()
     {
         const QString runuser = QStandardPaths::findExecutable(

@@ -1,4 +1,5 @@
 #include "http/HttpServer.h"
+#include "http/PeerSandbox.h"
 #include "http/Router.h"
 #include "http/SocketDiag.h"
 #include "support/RawHttp.h"
@@ -291,6 +292,67 @@ private Q_SLOTS:
             SocketDiag::findTcp(client.localAddress(), freePort(), client.peerAddress(), client.peerPort());
         QVERIFY(missing.answered);
         QVERIFY(!missing.socket);
+    }
+
+    // Who holds a socket and whether it is sandboxed, on a /proc of the test's making.
+    void peerSandboxFindings_data()
+    {
+        QTest::addColumn<QByteArray>("mountNamespace");
+        QTest::addColumn<QByteArray>("cgroup");
+        QTest::addColumn<bool>("flatpakInfo");
+        QTest::addColumn<quint64>("inode");
+        QTest::addColumn<int>("kind");
+        const QByteArray plainCgroup = "0::/user.slice/user-1000.slice/session-2.scope\n";
+        QTest::newRow("host") << QByteArray("mnt:[4026531841]") << plainCgroup << false << quint64(777)
+                              << int(PeerSandbox::Finding::Host);
+        QTest::newRow("other mount namespace") << QByteArray("mnt:[4026532999]") << plainCgroup << false
+                                               << quint64(777) << int(PeerSandbox::Finding::Sandboxed);
+        QTest::newRow("flatpak info") << QByteArray("mnt:[4026531841]") << plainCgroup << true << quint64(777)
+                                      << int(PeerSandbox::Finding::Sandboxed);
+        QTest::newRow("flatpak cgroup")
+            << QByteArray("mnt:[4026531841]")
+            << QByteArray("0::/user.slice/user-1000.slice/user@1000.service/app.slice/"
+                          "app-flatpak-org.example.App-1234.scope\n")
+            << false << quint64(777) << int(PeerSandbox::Finding::Sandboxed);
+        QTest::newRow("snap cgroup") << QByteArray("mnt:[4026531841]")
+                                     << QByteArray(
+                                            "0::/user.slice/user-1000.slice/user@1000.service/app.slice/"
+                                            "snap.firefox.firefox-5678.scope\n")
+                                     << false << quint64(777) << int(PeerSandbox::Finding::Sandboxed);
+        QTest::newRow("nobody holds it") << QByteArray("mnt:[4026531841]") << plainCgroup << false
+                                         << quint64(778) << int(PeerSandbox::Finding::Unknown);
+    }
+
+    void peerSandboxFindings()
+    {
+        QFETCH(QByteArray, mountNamespace);
+        QFETCH(QByteArray, cgroup);
+        QFETCH(bool, flatpakInfo);
+        QFETCH(quint64, inode);
+        QFETCH(int, kind);
+        QTemporaryDir proc;
+        const QString process = proc.filePath(QStringLiteral("4242"));
+        for (const QString& directory :
+             {proc.filePath(QStringLiteral("self/ns")), process + QStringLiteral("/ns"),
+              process + QStringLiteral("/fd"), process + QStringLiteral("/root")})
+            QVERIFY(QDir().mkpath(directory));
+        QCOMPARE(
+            ::symlink("mnt:[4026531841]", QFile::encodeName(proc.filePath(QStringLiteral("self/ns/mnt")))),
+            0);
+        QCOMPARE(
+            ::symlink(mountNamespace.constData(), QFile::encodeName(process + QStringLiteral("/ns/mnt"))), 0);
+        QCOMPARE(::symlink("/dev/null", QFile::encodeName(process + QStringLiteral("/fd/0"))), 0);
+        QCOMPARE(::symlink("socket:[777]", QFile::encodeName(process + QStringLiteral("/fd/5"))), 0);
+        QFile cgroupFile(process + QStringLiteral("/cgroup"));
+        QVERIFY(cgroupFile.open(QIODevice::WriteOnly));
+        cgroupFile.write(cgroup);
+        cgroupFile.close();
+        if (flatpakInfo)
+            QVERIFY(QFile(process + QStringLiteral("/root/.flatpak-info")).open(QIODevice::WriteOnly));
+        const PeerSandbox::Finding finding = PeerSandbox::inspect(inode, proc.path());
+        QCOMPARE(int(finding.kind), kind);
+        if (kind != PeerSandbox::Finding::Unknown)
+            QCOMPARE(finding.pid, pid_t(4242));
     }
 
     void refusesOtherUsersSocket()
