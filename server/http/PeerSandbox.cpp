@@ -43,7 +43,7 @@ pid_t holderOf(quint64 inode, const QString& procRoot)
 
 } // namespace
 
-Finding inspect(quint64 socketInode, const QString& procRoot)
+Finding examine(quint64 socketInode, const QString& procRoot)
 {
     if (socketInode == 0)
         return {Finding::Unknown, 0, QStringLiteral("the calling program is not known")};

@@ -18,6 +18,6 @@ struct Finding
 };
 
 // Blocking (reads /proc); run it off the main thread. `socketInode` 0 is Unknown.
-Finding inspect(quint64 socketInode, const QString& procRoot = QStringLiteral("/proc"));
+Finding examine(quint64 socketInode, const QString& procRoot = QStringLiteral("/proc"));
 
 } // namespace PeerSandbox

@@ -31,7 +31,7 @@ void CallerTrust::check(const HttpRequest& request, std::function<void(const Pee
         done(watcher->result());
     });
     watcher->setFuture(QtConcurrent::run(
-        m_pool.get(), [inode = request.peerSocketInode]() { return PeerSandbox::inspect(inode); }));
+        m_pool.get(), [inode = request.peerSocketInode]() { return PeerSandbox::examine(inode); }));
 }
 
 void CallerTrust::whenScriptsAllowed(const HttpRequest& request, const HttpResponder& responder,

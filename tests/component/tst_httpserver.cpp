@@ -349,7 +349,7 @@ private Q_SLOTS:
         cgroupFile.close();
         if (flatpakInfo)
             QVERIFY(QFile(process + QStringLiteral("/root/.flatpak-info")).open(QIODevice::WriteOnly));
-        const PeerSandbox::Finding finding = PeerSandbox::inspect(inode, proc.path());
+        const PeerSandbox::Finding finding = PeerSandbox::examine(inode, proc.path());
         QCOMPARE(int(finding.kind), kind);
         if (kind != PeerSandbox::Finding::Unknown)
             QCOMPARE(finding.pid, pid_t(4242));
