@@ -58,7 +58,7 @@ int main(int argc, char** argv)
 
     BackendService::Options options;
     options.port = quint16(port);
-    options.databasePath = Platform::dataDirectory() + QStringLiteral("/backend.db");
+    options.databasePath = Platform::createPrivateDataDirectory() + QStringLiteral("/backend.db");
     options.environmentFile = workDir + QStringLiteral("/.env");
     options.sources = &createPlatformSources;
     options.http.limits.requestDeadlineMs = int(requestTimeout * 1000);

@@ -3,6 +3,7 @@
 #include "service/Clock.h"
 
 class AutomationService;
+class CallerTrust;
 class ChatResponder;
 class CommandRunner;
 class CustomSkillStore;
@@ -19,7 +20,9 @@ struct ApiContext
     CommandRunner& commands;
     ChatResponder& chat;
     TelegramLink& telegram;
+    CallerTrust& callers;
     Clock clock;
+    QString recoveredDatabase; // the name a damaged database was moved to at this start, else empty
 };
 
 // The paths under api/ that the desktop client calls, by area.

@@ -2,6 +2,7 @@
 #include "api/JsonFields.h"
 #include "http/Router.h"
 #include "model/Timestamp.h"
+#include "service/CallerTrust.h"
 #include "service/ChatResponder.h"
 #include "service/CommandRunner.h"
 
@@ -32,14 +33,20 @@ void addCommandRoutes(Router& router, ApiContext& context)
                        requiredString(request, QStringLiteral("command"), responder);
                    if (!command)
                        return;
-                   context.commands.run(
-                       *command, [responder, clock = context.clock](const CommandRunner::Outcome& outcome) {
+                   auto run = [&context, responder, command = *command]() {
+                       context.commands.run(command, [responder, clock = context.clock](
+                                                         const CommandRunner::Outcome& outcome) {
                            responder.send(HttpResponse::json(
                                QJsonObject{{QStringLiteral("success"), outcome.success},
                                            {QStringLiteral("result"), outcome.result},
                                            {QStringLiteral("type"), outcome.type},
                                            {QStringLiteral("timestamp"), Timestamp::format(clock())}}));
                        });
+                   };
+                   if (CommandRunner::runsScript(*command))
+                       context.callers.whenScriptsAllowed(request, responder, run);
+                   else
+                       run();
                });
     router.add("POST", QStringLiteral("/api/chat"),
                [&context](const HttpRequest& request, const HttpResponder& responder) {
@@ -47,9 +54,14 @@ void addCommandRoutes(Router& router, ApiContext& context)
                        requiredString(request, QStringLiteral("message"), responder);
                    if (!message)
                        return;
-                   context.chat.respond(*message, [responder](const QString& response) {
-                       responder.send(HttpResponse::json(QJsonObject{
-                           {QStringLiteral("success"), true}, {QStringLiteral("response"), response}}));
+                   context.callers.check(request, [&context, responder,
+                                                   message = *message](const PeerSandbox::Finding& caller) {
+                       context.chat.respond(message, caller.kind == PeerSandbox::Finding::Host,
+                                            [responder](const QString& response) {
+                                                responder.send(HttpResponse::json(
+                                                    QJsonObject{{QStringLiteral("success"), true},
+                                                                {QStringLiteral("response"), response}}));
+                                            });
                    });
                });
 }

@@ -2,6 +2,7 @@
 #include "api/JsonFields.h"
 #include "automation/AutomationService.h"
 #include "http/Router.h"
+#include "service/CallerTrust.h"
 #include "storage/CustomSkillStore.h"
 
 #include <QJsonArray>
@@ -35,34 +36,47 @@ void addCustomSkillRoutes(Router& router, ApiContext& context)
 {
     router.add("GET", QStringLiteral("/api/custom-skills"),
                [&context](const HttpRequest&, const HttpResponder& responder) {
+                   const std::optional<QList<CustomSkillDef>> stored = context.customSkills.list();
+                   if (!stored) {
+                       responder.send(
+                           HttpResponse::error(500, QStringLiteral("The script skills cannot be read")));
+                       return;
+                   }
                    QJsonArray skills;
-                   for (const CustomSkillDef& skill : context.customSkills.all())
+                   for (const CustomSkillDef& skill : *stored)
                        skills.append(skill.toJson());
                    responder.send(HttpResponse::json(skills));
                });
-    router.add("POST", QStringLiteral("/api/custom-skills"),
-               [&context](const HttpRequest& request, const HttpResponder& responder) {
-                   const std::optional<CustomSkillDef> definition = definitionFrom(request, responder);
-                   if (!definition)
-                       return;
-                   const std::optional<CustomSkillDef> created =
-                       context.customSkills.create(definition->name, definition->emoji, definition->script);
-                   responder.send(
-                       created ? HttpResponse::json(created->toJson())
-                               : HttpResponse::error(500, QStringLiteral("The script skill was not stored")));
-               });
+    router.add(
+        "POST", QStringLiteral("/api/custom-skills"),
+        [&context](const HttpRequest& request, const HttpResponder& responder) {
+            const std::optional<CustomSkillDef> definition = definitionFrom(request, responder);
+            if (!definition)
+                return;
+            context.callers.whenScriptsAllowed(
+                request, responder, [&context, responder, definition = *definition]() {
+                    const std::optional<CustomSkillDef> created =
+                        context.customSkills.create(definition.name, definition.emoji, definition.script);
+                    responder.send(created ? HttpResponse::json(created->toJson())
+                                           : HttpResponse::error(
+                                                 500, QStringLiteral("The script skill was not stored")));
+                });
+        });
     router.add("PUT", QStringLiteral("/api/custom-skills/*"),
                [&context](const HttpRequest& request, const HttpResponder& responder) {
                    const std::optional<CustomSkillDef> definition = definitionFrom(request, responder);
                    if (!definition)
                        return;
-                   if (!context.customSkills.update(*definition)) {
-                       responder.send(
-                           HttpResponse::error(404, QStringLiteral("No script skill with this id")));
-                       return;
-                   }
-                   context.automations.refreshName(definition->id);
-                   responder.send(HttpResponse::succeeded());
+                   context.callers.whenScriptsAllowed(
+                       request, responder, [&context, responder, definition = *definition]() {
+                           if (!context.customSkills.update(definition)) {
+                               responder.send(
+                                   HttpResponse::error(404, QStringLiteral("No script skill with this id")));
+                               return;
+                           }
+                           context.automations.refreshName(definition.id);
+                           responder.send(HttpResponse::succeeded());
+                       });
                });
     router.add("DELETE", QStringLiteral("/api/custom-skills/*"),
                [&context](const HttpRequest& request, const HttpResponder& responder) {

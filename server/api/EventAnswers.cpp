@@ -16,7 +16,10 @@ qint64 EventAnswers::startOfLocalDay(const QDateTime& time)
 HttpResponse EventAnswers::alerts()
 {
     if (m_alerts.revision != m_events.revision()) {
-        m_alerts.response = HttpResponse::json(SecurityAlerts::toJson(m_events.newest(alertsListed)));
+        const std::optional<QList<SecurityAlert>> newest = m_events.newest(alertsListed);
+        if (!newest)
+            return HttpResponse::error(500, QStringLiteral("The events cannot be read"));
+        m_alerts.response = HttpResponse::json(SecurityAlerts::toJson(*newest));
         m_alerts.revision = m_events.revision();
     }
     return m_alerts.response;

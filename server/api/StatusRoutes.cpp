@@ -8,13 +8,16 @@ namespace ApiRoutes {
 
 void addStatusRoutes(Router& router, ApiContext& context)
 {
-    router.add("GET", QStringLiteral("/api/status"), [](const HttpRequest&, const HttpResponder& responder) {
-        responder.send(
-            HttpResponse::json(QJsonObject{{QStringLiteral("success"), true},
-                                           {QStringLiteral("status"), QStringLiteral("ok")},
-                                           {QStringLiteral("service"), QStringLiteral("halvexd")},
-                                           {QStringLiteral("version"), QStringLiteral(HALVEX_VERSION)}}));
-    });
+    router.add("GET", QStringLiteral("/api/status"),
+               [&context](const HttpRequest&, const HttpResponder& responder) {
+                   QJsonObject status{{QStringLiteral("success"), true},
+                                      {QStringLiteral("status"), QStringLiteral("ok")},
+                                      {QStringLiteral("service"), QStringLiteral("halvexd")},
+                                      {QStringLiteral("version"), QStringLiteral(HALVEX_VERSION)}};
+                   if (!context.recoveredDatabase.isEmpty())
+                       status.insert(QStringLiteral("recovered"), context.recoveredDatabase);
+                   responder.send(HttpResponse::json(status));
+               });
     auto answers = std::make_shared<EventAnswers>(context.events);
     router.add(
         "GET", QStringLiteral("/api/alerts"),

@@ -4,8 +4,6 @@
 
 #include <QPointer>
 
-#include <limits>
-
 namespace {
 
 // Timers may wake a little early; a run this close to its time counts as due.
@@ -14,9 +12,9 @@ constexpr qint64 earlyToleranceMs = 500;
 } // namespace
 
 AutomationScheduler::AutomationScheduler(AutomationStore& store, Clock clock, Runner runner,
-                                         Reporter reporter, QObject* parent)
+                                         Reporter reporter, QObject* parent, int maxWaitMs)
     : QObject(parent), m_store(store), m_clock(std::move(clock)), m_runner(std::move(runner)),
-      m_reporter(std::move(reporter))
+      m_reporter(std::move(reporter)), m_maxWaitMs(qMax(1, maxWaitMs))
 {
     m_timer.setSingleShot(true);
     m_timer.setTimerType(Qt::PreciseTimer);
@@ -44,7 +42,7 @@ void AutomationScheduler::reschedule()
         m_timer.stop();
         return;
     }
-    m_timer.start(int(qBound(qint64(0), now.msecsTo(m_nextRun), qint64(std::numeric_limits<int>::max()))));
+    m_timer.start(int(qBound(qint64(0), now.msecsTo(m_nextRun), qint64(m_maxWaitMs))));
 }
 
 void AutomationScheduler::runDue()

@@ -10,8 +10,11 @@
 #include <functional>
 
 // Runs the enabled automations at their times (ScheduleMath). One timer waits for the earliest next
-// run, so an idle backend does no work between runs. Runs missed while the backend was not running are
-// not caught up: the next one comes at the next aligned time.
+// run, but never longer than `maxWaitMs` before it looks at the wall clock again: the timer counts
+// monotonic time, which stands still while the machine sleeps and knows nothing of the clock being
+// set or the time zone changing. A run whose time passed during a sleep runs once on waking. Runs
+// missed while the backend was not running are not caught up: the next one comes at the next aligned
+// time.
 class AutomationScheduler : public QObject
 {
     Q_OBJECT
@@ -25,8 +28,10 @@ public:
     using Runner = std::function<void(const QString& skillId, ResultDone done)>;
     using Reporter = std::function<void(const StoredAutomation& automation, const Result& result)>;
 
+    static constexpr int defaultMaxWaitMs = 5 * 60 * 1000;
+
     AutomationScheduler(AutomationStore& store, Clock clock, Runner runner, Reporter reporter,
-                        QObject* parent = nullptr);
+                        QObject* parent = nullptr, int maxWaitMs = defaultMaxWaitMs);
 
     // Reads the enabled automations again and sets the timer for the earliest next run.
     void reschedule();
@@ -49,4 +54,5 @@ private:
     QHash<QString, QDateTime> m_due;
     QHash<QString, QDateTime> m_lastDue; // the run time last handled, so an early timer cannot run it twice
     QDateTime m_nextRun;
+    int m_maxWaitMs;
 };

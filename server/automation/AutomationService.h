@@ -21,7 +21,7 @@ public:
 
     AutomationService(AutomationStore& store, CustomSkillStore& customSkills, QObject* parent = nullptr);
 
-    QList<StoredAutomation> all() const { return m_store.all(); }
+    std::optional<QList<StoredAutomation>> all() const { return m_store.list(); }
     EnableResult enable(const QString& skillId);
     // True when the skill is not automated afterwards (also when it never was).
     bool disable(const QString& skillId);

@@ -7,6 +7,12 @@
 
 #include <sys/socket.h>
 
+namespace {
+
+quint64 idleCounter = 0; // main thread only
+
+} // namespace
+
 HttpConnection::HttpConnection(QTcpSocket* socket, quint16 serverPort, RequestHandler handler, Limits limits,
                                QObject* parent)
     : QObject(parent), m_socket(socket), m_serverPort(serverPort), m_handler(std::move(handler)),
@@ -20,7 +26,8 @@ HttpConnection::HttpConnection(QTcpSocket* socket, quint16 serverPort, RequestHa
     connect(&m_deadline, &QTimer::timeout, this, &HttpConnection::close);
     connect(m_socket, &QTcpSocket::readyRead, this, &HttpConnection::processInput);
     connect(m_socket, &QTcpSocket::disconnected, this, &HttpConnection::close);
-    m_deadline.start(m_limits.requestDeadlineMs);
+    connect(m_socket, &QTcpSocket::bytesWritten, this, &HttpConnection::resumeIfDrained);
+    awaitNextRequest();
     // Bytes that arrived before the connection was set up raise no further signal; read them once the
     // owner has connected to this object.
     m_processingQueued = true;
@@ -36,7 +43,17 @@ void HttpConnection::processInput()
         m_socket->skip(m_socket->bytesAvailable());
         return;
     }
+    if (m_idleSince != 0 && (m_socket->bytesAvailable() > 0 || !m_buffer.isEmpty())) {
+        m_idleSince = 0;
+        m_deadline.start(m_limits.requestDeadlineMs);
+    }
     while (m_state == State::ReadingHead || m_state == State::ReadingBody) {
+        // A handler may answer at once, so answers pile up within this loop too. The request
+        // deadline keeps running while stalled: a client that never reads is cut off by it.
+        if (m_state == State::ReadingHead && m_socket->bytesToWrite() > m_limits.maxPendingAnswerBytes) {
+            m_stalled = true;
+            return;
+        }
         const bool progressed = m_state == State::ReadingHead ? readHead() : readBody();
         if (!progressed)
             return;
@@ -91,8 +108,10 @@ bool HttpConnection::readBody()
 void HttpConnection::dispatch()
 {
     m_deadline.stop();
+    m_idleSince = 0;
     m_state = State::Handling;
     ++m_serial;
+    m_request.peerSocketInode = m_peerSocketInode;
     const HttpRequest request = std::move(m_request);
     m_request = {};
     m_keepAliveForAnswer = request.keepAlive();
@@ -113,8 +132,32 @@ void HttpConnection::answer(quint64 serial, const HttpResponse& response)
         return;
     }
     m_state = State::ReadingHead;
-    m_deadline.start(m_limits.requestDeadlineMs);
+    awaitNextRequest();
     // A pipelined request may already wait in the buffer; read it after this call unwinds.
+    if (!m_processingQueued) {
+        m_processingQueued = true;
+        QMetaObject::invokeMethod(this, &HttpConnection::processInput, Qt::QueuedConnection);
+    }
+}
+
+// A pipelined request already waiting is under the request deadline at once; otherwise the connection
+// is idle, with its own shorter time.
+void HttpConnection::awaitNextRequest()
+{
+    if (m_buffer.isEmpty() && m_socket->bytesAvailable() == 0) {
+        m_idleSince = ++idleCounter;
+        m_deadline.start(qMin(m_limits.idleTimeoutMs, m_limits.requestDeadlineMs));
+    } else {
+        m_idleSince = 0;
+        m_deadline.start(m_limits.requestDeadlineMs);
+    }
+}
+
+void HttpConnection::resumeIfDrained()
+{
+    if (!m_stalled || m_socket->bytesToWrite() > m_limits.maxPendingAnswerBytes)
+        return;
+    m_stalled = false;
     if (!m_processingQueued) {
         m_processingQueued = true;
         QMetaObject::invokeMethod(this, &HttpConnection::processInput, Qt::QueuedConnection);

@@ -16,7 +16,8 @@ struct HttpRequest
     int minorVersion = 1;
     QHash<QByteArray, QByteArray> headers; // names lower-cased, each name at most once
     QByteArray body;
-    QString pathParameter; // the last segment of a route ending in "*", percent-decoded
+    QString pathParameter;       // the last segment of a route ending in "*", percent-decoded
+    quint64 peerSocketInode = 0; // the client's socket, when the kernel told; 0 otherwise
 
     QByteArray header(const QByteArray& lowerCaseName) const { return headers.value(lowerCaseName); }
     bool hasHeader(const QByteArray& lowerCaseName) const { return headers.contains(lowerCaseName); }

@@ -1,5 +1,6 @@
 #include "http/HttpServer.h"
 
+#include "http/SocketDiag.h"
 #include "http/TcpSocketOwner.h"
 #include "platform/Diagnostics.h"
 
@@ -17,8 +18,18 @@ bool HttpServer::listen()
     return m_server.listen(QHostAddress::LocalHost, m_options.port);
 }
 
-bool HttpServer::isOwnUsersSocket(const QTcpSocket& socket) const
+bool HttpServer::isOwnUsersSocket(const QTcpSocket& socket, quint64* inode) const
 {
+    if (m_options.useSocketDiag) {
+        // The client's socket: its own end is our peer, its other end is us.
+        const SocketDiag::Lookup found = SocketDiag::findTcp(socket.peerAddress(), socket.peerPort(),
+                                                             socket.localAddress(), socket.localPort());
+        if (found.answered) {
+            if (found.socket)
+                *inode = found.socket->inode;
+            return found.socket && found.socket->uid == ::geteuid();
+        }
+    }
     const TcpSocketOwner::Endpoints endpoints{socket.peerAddress().toIPv4Address(), socket.peerPort(),
                                               socket.localAddress().toIPv4Address(), socket.localPort()};
     const std::optional<uint> owner = TcpSocketOwner::lookup(m_options.procRoot, endpoints);
@@ -28,12 +39,14 @@ bool HttpServer::isOwnUsersSocket(const QTcpSocket& socket) const
 void HttpServer::acceptPending()
 {
     while (QTcpSocket* socket = m_server.nextPendingConnection()) {
-        if (m_connections >= m_options.maxConnections) {
+        if (m_open.size() >= m_options.maxConnections && !makeRoom()) {
             socket->abort();
             socket->deleteLater();
             continue;
         }
-        if (m_options.checkPeerOwner && !isOwnUsersSocket(*socket)) {
+        quint64 inode = 0;
+        const bool own = isOwnUsersSocket(*socket, &inode);
+        if (m_options.checkPeerOwner && !own) {
             Diagnostics::print(
                 QStringLiteral("[halvexd] refused a connection from another user's socket (port %1)")
                     .arg(socket->peerPort()));
@@ -41,12 +54,27 @@ void HttpServer::acceptPending()
             socket->deleteLater();
             continue;
         }
-        ++m_connections;
         auto* connection =
             new HttpConnection(socket, m_server.serverPort(), m_handler, m_options.limits, this);
+        connection->setPeerSocketInode(inode);
+        m_open.append(connection);
         connect(connection, &HttpConnection::closed, this, [this, connection]() {
-            --m_connections;
+            m_open.removeOne(connection);
             connection->deleteLater();
         });
     }
+}
+
+// Idle keep-alive connections must not lock out a client with a request to make.
+bool HttpServer::makeRoom()
+{
+    HttpConnection* oldest = nullptr;
+    for (HttpConnection* connection : std::as_const(m_open)) {
+        if (connection->isIdle() && (!oldest || connection->idleSince() < oldest->idleSince()))
+            oldest = connection;
+    }
+    if (!oldest)
+        return false;
+    oldest->closeNow();
+    return m_open.size() < m_options.maxConnections;
 }

@@ -18,7 +18,12 @@ public:
         quint16 port = 3456;
         QString procRoot = QStringLiteral("/proc");
         bool checkPeerOwner = true; // Linux: refuse connections from sockets of other users
+        // Ask the kernel (sock_diag) who owns the client's socket; false, or where it cannot be asked,
+        // read <procRoot>/net/tcp instead.
+        bool useSocketDiag = true;
         HttpConnection::Limits limits;
+        // At this many, a new client takes the place of the connection idle for longest; with none
+        // idle, it is refused.
         int maxConnections = 64;
     };
 
@@ -31,10 +36,13 @@ public:
 
 private:
     void acceptPending();
-    bool isOwnUsersSocket(const QTcpSocket& socket) const;
+    // Whether the client's socket is this user's, and its inode when the kernel told.
+    bool isOwnUsersSocket(const QTcpSocket& socket, quint64* inode) const;
 
     Options m_options;
     QTcpServer m_server;
+    bool makeRoom();
+
     RequestHandler m_handler;
-    int m_connections = 0;
+    QList<HttpConnection*> m_open;
 };

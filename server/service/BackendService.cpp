@@ -6,6 +6,8 @@
 #include "http/Router.h"
 #include "monitor/AccessSource.h"
 #include "monitor/TelegramBotApi.h"
+#include "platform/Diagnostics.h"
+#include "service/CallerTrust.h"
 #include "service/ChatResponder.h"
 #include "service/CommandRunner.h"
 #include "service/EventRecorder.h"
@@ -14,6 +16,7 @@
 #include "storage/CustomSkillStore.h"
 #include "storage/Database.h"
 #include "storage/EventStore.h"
+#include "telegram/EnvironmentFile.h"
 #include "telegram/TelegramLink.h"
 
 namespace {
@@ -32,8 +35,8 @@ BackendService::~BackendService()
 {
     // The services go before the stores they use: first the server, so no request arrives meanwhile.
     for (QObject* service :
-         std::initializer_list<QObject*>{m_http, m_recorder, m_scheduler, m_automations, m_telegram,
-                                         m_telegramApi, m_chat, m_commands, m_runner})
+         std::initializer_list<QObject*>{m_http, m_callers, m_recorder, m_scheduler, m_automations,
+                                         m_telegram, m_telegramApi, m_chat, m_commands, m_runner})
         delete service;
 }
 
@@ -64,9 +67,10 @@ void BackendService::createServices()
             m_telegram->send(automationMessage(automation.name.value_or(automation.skillId),
                                                automation.schedule, result.text));
         },
-        this);
+        this, m_options.schedulerMaxWaitMs);
     connect(m_automations, &AutomationService::changed, m_scheduler, &AutomationScheduler::reschedule);
     m_recorder = new EventRecorder(*m_eventStore, m_options.clock, this);
+    m_callers = new CallerTrust(this);
 }
 
 bool BackendService::start(QString* error)
@@ -74,6 +78,10 @@ bool BackendService::start(QString* error)
     m_database = Database::open(m_options.databasePath, error);
     if (!m_database)
         return false;
+    if (!m_database->recoveredAs().isEmpty())
+        Diagnostics::print(QStringLiteral("[halvexd] the database was damaged: moved it aside as %1 and "
+                                          "started a fresh one")
+                               .arg(m_database->recoveredAs()));
     m_eventStore = std::make_unique<EventStore>(m_database->connection());
     m_automationStore = std::make_unique<AutomationStore>(m_database->connection());
     m_customSkills = std::make_unique<CustomSkillStore>(m_database->connection());
@@ -81,7 +89,7 @@ bool BackendService::start(QString* error)
     createServices();
 
     m_apiContext.reset(new ApiContext{*m_eventStore, *m_customSkills, *m_automations, *m_commands, *m_chat,
-                                      *m_telegram, m_options.clock});
+                                      *m_telegram, *m_callers, m_options.clock, m_database->recoveredAs()});
     m_router = std::make_unique<Router>();
     ApiRoutes::addAll(*m_router, *m_apiContext);
     HttpServer::Options http = m_options.http;
@@ -97,9 +105,13 @@ bool BackendService::start(QString* error)
                          .arg(m_http->errorString());
         return false;
     }
-    if (!m_options.environmentFile.isEmpty())
+    if (!m_options.environmentFile.isEmpty()) {
+        if (const std::optional<QString> exposed = EnvironmentFile::exposure(m_options.environmentFile))
+            Diagnostics::print(QStringLiteral("[halvexd] warning: the bot token file ") + *exposed);
         m_telegram->seedFromEnvironmentFile(m_options.environmentFile);
+    }
     m_scheduler->reschedule();
+    m_recorder->startRetention();
     if (m_options.sources)
         m_recorder->addSources(m_options.sources());
     return true;

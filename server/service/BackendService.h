@@ -14,6 +14,7 @@ class AccessSource;
 class AutomationScheduler;
 class AutomationService;
 class AutomationStore;
+class CallerTrust;
 class ChatResponder;
 class CommandRunner;
 class ConfigStore;
@@ -42,6 +43,7 @@ public:
         std::function<std::vector<AccessSource*>()> sources;
         HttpServer::Options http;
         SkillRunner::Limits skillLimits;
+        int schedulerMaxWaitMs = 5 * 60 * 1000; // how long the scheduler trusts its timer
     };
 
     explicit BackendService(Options options, QObject* parent = nullptr);
@@ -74,6 +76,7 @@ private:
     AutomationService* m_automations = nullptr;
     AutomationScheduler* m_scheduler = nullptr;
     EventRecorder* m_recorder = nullptr;
+    CallerTrust* m_callers = nullptr;
     std::unique_ptr<ApiContext> m_apiContext;
     std::unique_ptr<Router> m_router;
     HttpServer* m_http = nullptr;

@@ -137,7 +137,8 @@ QString ChatResponder::introduction()
                           "or type \"help\" for the full list.");
 }
 
-void ChatResponder::respond(const QString& message, std::function<void(const QString&)> done)
+void ChatResponder::respond(const QString& message, bool scriptsAllowed,
+                            std::function<void(const QString&)> done)
 {
     const QList<Entry> known = entries();
     const Intent intent = interpret(message, known);
@@ -163,6 +164,10 @@ void ChatResponder::respond(const QString& message, std::function<void(const QSt
     }
     case Intent::Run:
         break;
+    }
+    if (!scriptsAllowed && CommandRunner::runsScript(intent.skillId)) {
+        later(QStringLiteral("Script skills run only for programs of this user outside a sandbox."));
+        return;
     }
     const auto entry =
         std::find_if(known.cbegin(), known.cend(), [&](const Entry& e) { return e.id == intent.skillId; });

@@ -36,7 +36,8 @@ public:
 
     ChatResponder(CommandRunner& commands, CustomSkillStore& customSkills, QObject* parent = nullptr);
 
-    void respond(const QString& message, std::function<void(const QString&)> done);
+    // `scriptsAllowed`: the caller may run script skills (CallerTrust).
+    void respond(const QString& message, bool scriptsAllowed, std::function<void(const QString&)> done);
 
     // The built-in skills (one entry per id, catalogue order) followed by the script skills.
     QList<Entry> entries() const;

@@ -26,6 +26,9 @@ public:
     void run(const QString& command, Done done);
     // A built-in skill id or the id of a stored script skill.
     bool isRunnableId(const QString& id) const;
+    // True when the command runs a script (a script skill or the text itself), which only a caller
+    // outside a sandbox may do; built-in skills and block lines are open to every caller.
+    static bool runsScript(const QString& command);
 
 private:
     void block(const QString& command, const Done& done);

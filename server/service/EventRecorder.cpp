@@ -7,8 +7,11 @@
 EventRecorder::EventRecorder(EventStore& store, Clock clock, QObject* parent)
     : QObject(parent), m_store(store), m_clock(std::move(clock))
 {
-    // Expired events are removed at start and then once a day.
     connect(&m_retentionTimer, &QTimer::timeout, this, &EventRecorder::removeExpired);
+}
+
+void EventRecorder::startRetention()
+{
     m_retentionTimer.start(24 * 60 * 60 * 1000);
     removeExpired();
 }
@@ -41,5 +44,7 @@ void EventRecorder::record(const QString& type, const QString& app, const std::o
 void EventRecorder::removeExpired()
 {
     const qint64 cutoff = m_clock().addDays(-retentionDays).toMSecsSinceEpoch();
-    m_store.removeOlderThan(cutoff);
+    const int removed = m_store.removeOlderThan(cutoff, retentionBatch);
+    if (removed == retentionBatch)
+        QTimer::singleShot(0, this, &EventRecorder::removeExpired);
 }

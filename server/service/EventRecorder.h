@@ -24,7 +24,12 @@ public:
     // Takes the sources over and starts them.
     void addSources(const std::vector<AccessSource*>& sources);
     void record(const QString& type, const QString& app, const std::optional<QString>& details);
+    // Removes expired events now and then once a day, in batches with the event loop running between
+    // them, so a backlog of deletions (each one also updates the counters) never holds up requests.
+    void startRetention();
     void removeExpired();
+
+    static constexpr int retentionBatch = 500;
 
 Q_SIGNALS:
     void recorded();

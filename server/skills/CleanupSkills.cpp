@@ -1,6 +1,7 @@
 #include "skills/FileSweeper.h"
 #include "skills/SkillGroups.h"
 #include "skills/SkillText.h"
+#include "skills/TrashSweeper.h"
 #include "skills/parsers/TextFields.h"
 
 #include <QDateTime>
@@ -9,8 +10,8 @@
 #include <unistd.h>
 
 // Cleanup deletes only data of this user that programs make again when they need it: files under
-// ~/.cache untouched for 30 days, this user's files in the temporary directory untouched for 10 days,
-// and trash items deleted more than 30 days ago. Memory is reported, not "freed": Linux hands its
+// ~/.cache neither modified nor read for 30 days, this user's files in the temporary directory untouched for
+// 10 days, and trash items deleted more than 30 days ago. Memory is reported, not "freed": Linux hands its
 // cache memory back on demand, and dropping it by force needs root and slows the system down.
 namespace {
 
@@ -31,6 +32,7 @@ FileSweeper::Result cleanCache(const SkillInput& input)
     FileSweeper::Rule rule;
     rule.owner = ::geteuid();
     rule.olderThanSecs = input.now.addDays(-cacheAgeDays).toSecsSinceEpoch();
+    rule.checkAccessTime = true;
     rule.removeEmptyDirectories = true;
     return FileSweeper::removeOldFiles(input.paths.home + QStringLiteral("/.cache"), rule);
 }
@@ -44,24 +46,9 @@ FileSweeper::Result cleanTemp(const SkillInput& input)
     return FileSweeper::removeOldFiles(input.paths.temp, rule);
 }
 
-// Trash follows the freedesktop layout: files/<name> with info/<name>.trashinfo holding DeletionDate.
 FileSweeper::Result emptyOldTrash(const SkillInput& input)
 {
-    FileSweeper::Result result;
-    const QString trash = input.paths.home + QStringLiteral("/.local/share/Trash");
-    const QDateTime cutoff = input.now.addDays(-trashAgeDays);
-    const QDir info(trash + QStringLiteral("/info"));
-    for (const QString& entry : info.entryList({QStringLiteral("*.trashinfo")}, QDir::Files | QDir::Hidden)) {
-        const QString deleted = TextFields::assignments(TextFields::readFile(info.filePath(entry), 64 * 1024))
-                                    .value(QStringLiteral("DeletionDate"));
-        const QDateTime when = QDateTime::fromString(deleted, Qt::ISODate);
-        if (!when.isValid() || when >= cutoff)
-            continue;
-        const QString name = entry.chopped(QStringLiteral(".trashinfo").size());
-        result += FileSweeper::removeTree(trash + QStringLiteral("/files/") + name, ::geteuid());
-        result += FileSweeper::removeTree(info.filePath(entry), ::geteuid());
-    }
-    return result;
+    return TrashSweeper::removeDeletedBefore(input.paths.home, input.now.addDays(-trashAgeDays), ::geteuid());
 }
 
 QString memoryReport(const SkillInput& input)

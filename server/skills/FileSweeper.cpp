@@ -13,11 +13,6 @@ namespace {
 
 constexpr int maxDepth = 64;
 
-int openDirectoryAt(int parent, const char* name)
-{
-    return ::openat(parent, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-}
-
 template <typename Visit> void forEachEntry(int directory, Visit visit)
 {
     const int listing = ::dup(directory);
@@ -38,9 +33,10 @@ template <typename Visit> void forEachEntry(int directory, Visit visit)
 
 bool selected(const struct stat& info, const Rule& rule)
 {
-    if (!S_ISREG(info.st_mode) || info.st_uid != rule.owner || info.st_mtime >= rule.olderThanSecs)
+    if (!S_ISREG(info.st_mode) || info.st_uid != rule.owner)
         return false;
-    return !rule.checkAccessTime || info.st_atime < rule.olderThanSecs;
+    const time_t lastUse = rule.checkAccessTime ? qMax(info.st_mtime, info.st_atime) : info.st_mtime;
+    return lastUse < rule.olderThanSecs;
 }
 
 bool isEmptyDirectory(int parent, const char* name)
@@ -54,10 +50,12 @@ bool isEmptyDirectory(int parent, const char* name)
     return empty;
 }
 
-void sweep(int directory, dev_t device, const Rule& rule, int depth, Result& result)
+// True when it removed anything from `directory`.
+bool sweep(int directory, dev_t device, const Rule& rule, int depth, Result& result)
 {
     if (depth > maxDepth)
-        return;
+        return false;
+    bool removedAny = false;
     forEachEntry(directory, [&](const QByteArray& name) {
         struct stat info;
         if (::fstatat(directory, name.constData(), &info, AT_SYMLINK_NOFOLLOW) != 0 || info.st_dev != device)
@@ -68,10 +66,11 @@ void sweep(int directory, dev_t device, const Rule& rule, int depth, Result& res
             const int child = openDirectoryAt(directory, name.constData());
             if (child < 0)
                 return;
-            sweep(child, device, rule, depth + 1, result);
+            const bool emptiedSome = sweep(child, device, rule, depth + 1, result);
             ::close(child);
-            if (rule.removeEmptyDirectories && isEmptyDirectory(directory, name.constData()))
-                ::unlinkat(directory, name.constData(), AT_REMOVEDIR);
+            if (emptiedSome && rule.removeEmptyDirectories && isEmptyDirectory(directory, name.constData()) &&
+                ::unlinkat(directory, name.constData(), AT_REMOVEDIR) == 0)
+                removedAny = true;
             return;
         }
         if (!selected(info, rule))
@@ -79,10 +78,12 @@ void sweep(int directory, dev_t device, const Rule& rule, int depth, Result& res
         if (::unlinkat(directory, name.constData(), 0) == 0) {
             result.bytes += info.st_size;
             ++result.files;
+            removedAny = true;
         } else {
             ++result.failures;
         }
     });
+    return removedAny;
 }
 
 void removeAll(int parent, const QByteArray& name, dev_t device, uid_t owner, int depth, Result& result)
@@ -112,6 +113,26 @@ void removeAll(int parent, const QByteArray& name, dev_t device, uid_t owner, in
 }
 
 } // namespace
+
+int openDirectoryAt(int parent, const char* name)
+{
+    return ::openat(parent, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+}
+
+bool isEntryName(QByteArrayView name)
+{
+    return !name.isEmpty() && name != QByteArrayView(".") && name != QByteArrayView("..") &&
+           !name.contains('/');
+}
+
+Result removeEntryAt(int parent, const QByteArray& name, uid_t owner)
+{
+    Result result;
+    struct stat parentInfo;
+    if (isEntryName(name) && ::fstat(parent, &parentInfo) == 0)
+        removeAll(parent, name, parentInfo.st_dev, owner, 0, result);
+    return result;
+}
 
 Result& Result::operator+=(const Result& other)
 {
@@ -146,9 +167,7 @@ Result removeTree(const QString& path, uid_t owner)
     const int parent = ::open(parentPath.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (parent < 0)
         return result;
-    struct stat parentInfo;
-    if (::fstat(parent, &parentInfo) == 0)
-        removeAll(parent, native.mid(slash + 1), parentInfo.st_dev, owner, 0, result);
+    result = removeEntryAt(parent, native.mid(slash + 1), owner);
     ::close(parent);
     return result;
 }

@@ -21,14 +21,26 @@ struct Result
 struct Rule
 {
     uid_t owner = 0;
-    qint64 olderThanSecs = 0; // modified (and accessed, when `checkAccessTime`) before this time
+    // A file is old when it was modified before this time and, with `checkAccessTime`, also last
+    // read before it (on a file system mounted noatime the access time stays behind the modification
+    // time, so the newer of the two is what counts).
+    qint64 olderThanSecs = 0;
     bool checkAccessTime = false;
-    bool removeEmptyDirectories = false; // directories emptied by the sweep (never the root itself)
+    // Directories that the sweep itself emptied (never the root itself). A directory that was empty
+    // before is an application's own folder and stays.
+    bool removeEmptyDirectories = false;
 };
 
 // Removes the regular files under `root` that the rule selects.
 Result removeOldFiles(const QString& root, const Rule& rule);
 // Removes `path` whole: a file, a symbolic link (the link itself) or a directory tree of `owner`.
 Result removeTree(const QString& path, uid_t owner);
+// Removes the entry `name` of the open directory `parent` whole, like removeTree. `name` must be a
+// single path component; anything else is refused.
+Result removeEntryAt(int parent, const QByteArray& name, uid_t owner);
+// A name that stands for exactly one entry of a directory: not empty, not "." or "..", no "/".
+bool isEntryName(QByteArrayView name);
+// Opens the directory `name` of `parent` without following a symbolic link; -1 when it is none.
+int openDirectoryAt(int parent, const char* name);
 
 } // namespace FileSweeper

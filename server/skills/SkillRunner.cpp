@@ -1,12 +1,15 @@
 #include "skills/SkillRunner.h"
 
 #include "platform/ChildProcess.h"
+#include "skills/ScriptProcess.h"
 #include "skills/SystemTools.h"
 
 #include <QDir>
 #include <QFutureWatcher>
 #include <QProcessEnvironment>
 #include <QTemporaryFile>
+#include <QThreadPool>
+#include <QTimer>
 #include <QtConcurrent/QtConcurrentRun>
 
 #include <memory>
@@ -36,7 +39,20 @@ QProcessEnvironment toolEnvironment()
 
 } // namespace
 
-SkillRunner::SkillRunner(Limits limits, QObject* parent) : QObject(parent), m_limits(limits) {}
+SkillRunner::SkillRunner(Limits limits, QObject* parent)
+    : QObject(parent), m_limits(limits), m_pool(std::make_unique<QThreadPool>())
+{
+    m_pool->setMaxThreadCount(qMax(1, m_limits.analysisThreads));
+    m_pool->setObjectName(QStringLiteral("skill-analysis"));
+}
+
+SkillRunner::~SkillRunner()
+{
+    // An analysis blocked for good (a read of a stuck process) must not hold up the exit; its thread
+    // is left to the end of the process.
+    if (!m_pool->waitForDone(2000))
+        (void)m_pool.release();
+}
 
 QString SkillRunner::capped(QString text) const
 {
@@ -55,19 +71,32 @@ QString SkillRunner::scriptReport(const ProcessResult& result) const
         text += QLatin1Char('\n');
     text = capped(text + errors).trimmed();
     if (result.outputTruncated)
-        text += QStringLiteral("\n… output cut at %1 KB").arg(m_limits.outputCap / 1024);
+        text += QStringLiteral("\n… output cut at %1 KB; the script was ended there")
+                    .arg(m_limits.outputCap / 1024);
     if (result.timedOut)
         text += QStringLiteral("\n⏱ Stopped after %1 s").arg(m_limits.timeoutMs / 1000.0);
     else if (result.crashed)
         text += QStringLiteral("\n(ended by a signal)");
-    else if (result.exitCode != 0)
+    else if (result.exitCode != 0 && !result.outputTruncated)
         text += QStringLiteral("\n(exit status %1)").arg(result.exitCode);
     text = text.trimmed();
     return text.isEmpty() ? QStringLiteral("(no output)") : text;
 }
 
-void SkillRunner::run(const Skill& skill, Done done)
+void SkillRunner::run(const Skill& skill, Done callerDone)
 {
+    // The first of the answer and the deadline is given; the other is dropped.
+    auto answered = std::make_shared<bool>(false);
+    Done done = [answered, callerDone](const Answer& answer) {
+        if (*answered)
+            return;
+        *answered = true;
+        callerDone(answer);
+    };
+    QTimer::singleShot(m_limits.skillDeadlineMs, this, [done, id = skill.id, this]() {
+        done({false,
+              QStringLiteral("⏱ %1 timed out after %2 s").arg(id).arg(m_limits.skillDeadlineMs / 1000.0)});
+    });
     auto input = std::make_shared<SkillInput>();
     input->paths = HostPaths::current();
     input->now = QDateTime::currentDateTime();
@@ -125,7 +154,7 @@ void SkillRunner::offMainThread(std::function<T()> work, std::function<void(cons
         watcher->deleteLater();
         then(watcher->result());
     });
-    watcher->setFuture(QtConcurrent::run(std::move(work)));
+    watcher->setFuture(QtConcurrent::run(m_pool.get(), std::move(work)));
 }
 
 void SkillRunner::compose(const Skill& skill, const std::shared_ptr<SkillInput>& input, Done done)
@@ -149,14 +178,11 @@ void SkillRunner::runScript(const QString& script, Done done)
             Qt::QueuedConnection);
         return;
     }
-    ProcessOptions options;
+    ScriptProcess::Options options;
     options.timeoutMs = m_limits.timeoutMs;
     options.outputCap = m_limits.outputCap;
-    options.captureErrors = true;
-    options.ownProcessGroup = true;
     options.workingDirectory = QDir::homePath();
-    ChildProcess::run(QStringLiteral("/bin/bash"), {file->fileName()}, options, this,
-                      [this, file, done](const ProcessResult& result) {
-                          done({result.succeeded(), scriptReport(result)});
-                      });
+    ScriptProcess::run(file->fileName(), options, this, [this, file, done](const ProcessResult& result) {
+        done({result.succeeded() && !result.outputTruncated, scriptReport(result)});
+    });
 }

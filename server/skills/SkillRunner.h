@@ -12,6 +12,8 @@ struct ProcessResult;
 // Runs built-in skills and scripts as child processes (argument lists, never a shell line) under one
 // time limit and one output cap. Answers come back on the main thread; they are dropped once the runner
 // is gone.
+class QThreadPool;
+
 class SkillRunner : public QObject
 {
     Q_OBJECT
@@ -20,6 +22,10 @@ public:
     {
         int timeoutMs = 10'000; // the desktop client gives up after 12 s
         qint64 outputCap = 64 * 1024;
+        // A built-in skill answers within this time, whatever its analysis does: reading /proc of a
+        // stuck process can block a thread for good.
+        int skillDeadlineMs = 11'000;
+        int analysisThreads = 4;
     };
 
     struct Answer
@@ -31,9 +37,10 @@ public:
     using Done = std::function<void(const Answer&)>;
 
     explicit SkillRunner(Limits limits, QObject* parent = nullptr);
+    ~SkillRunner() override;
 
     void run(const Skill& skill, Done done);
-    // The script runs with /bin/bash in the home directory, in a process group of its own.
+    // The script runs with /bin/bash in the home directory (ScriptProcess: nothing it starts survives it).
     void runScript(const QString& script, Done done);
 
     const Limits& limits() const { return m_limits; }
@@ -47,4 +54,6 @@ private:
     QString capped(QString text) const;
 
     Limits m_limits;
+    // The skills' own threads: a blocked analysis cannot take the threads of the rest of halvexd.
+    std::unique_ptr<QThreadPool> m_pool;
 };

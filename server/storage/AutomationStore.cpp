@@ -1,7 +1,9 @@
 #include "storage/AutomationStore.h"
 
 #include "model/Timestamp.h"
+#include "storage/Database.h"
 
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QVariant>
 
@@ -21,7 +23,8 @@ QString AutomationStore::automationIdFor(const QString& skillId)
     return QStringLiteral("auto-") + skillId;
 }
 
-QList<StoredAutomation> AutomationStore::select(const QString& where, const QVariantList& values) const
+std::optional<QList<StoredAutomation>> AutomationStore::select(const QString& where,
+                                                               const QVariantList& values) const
 {
     QSqlQuery query(m_db);
     query.setForwardOnly(true);
@@ -32,8 +35,10 @@ QList<StoredAutomation> AutomationStore::select(const QString& where, const QVar
     for (const QVariant& value : values)
         query.addBindValue(value);
     QList<StoredAutomation> automations;
-    if (!query.exec())
-        return automations;
+    if (!query.exec()) {
+        Database::reportDamage(m_db, query.lastError());
+        return std::nullopt;
+    }
     while (query.next()) {
         StoredAutomation automation;
         automation.id = query.value(0).toString();
@@ -48,18 +53,23 @@ QList<StoredAutomation> AutomationStore::select(const QString& where, const QVar
             automation.lastResult = query.value(7).toString();
         automations.append(automation);
     }
+    if (query.lastError().isValid()) {
+        Database::reportDamage(m_db, query.lastError());
+        return std::nullopt;
+    }
     return automations;
 }
 
-QList<StoredAutomation> AutomationStore::all() const
+std::optional<QList<StoredAutomation>> AutomationStore::list() const
 {
     return select({}, {});
 }
 
 std::optional<StoredAutomation> AutomationStore::find(const QString& skillId) const
 {
-    const QList<StoredAutomation> found = select(QStringLiteral("WHERE skill_id = ?"), {skillId});
-    return found.isEmpty() ? std::nullopt : std::optional(found.first());
+    const std::optional<QList<StoredAutomation>> found =
+        select(QStringLiteral("WHERE skill_id = ?"), {skillId});
+    return !found || found->isEmpty() ? std::nullopt : std::optional(found->first());
 }
 
 std::optional<StoredAutomation> AutomationStore::enable(const QString& skillId, const QString& name,

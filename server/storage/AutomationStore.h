@@ -26,7 +26,9 @@ class AutomationStore
 public:
     explicit AutomationStore(QSqlDatabase db) : m_db(std::move(db)) {}
 
-    QList<StoredAutomation> all() const;
+    // Nothing when the table cannot be read.
+    std::optional<QList<StoredAutomation>> list() const;
+    QList<StoredAutomation> all() const { return list().value_or(QList<StoredAutomation>()); }
     std::optional<StoredAutomation> find(const QString& skillId) const;
     // Creates the automation of `skillId`, or enables the existing one with the given name and schedule.
     std::optional<StoredAutomation> enable(const QString& skillId, const QString& name,
@@ -40,7 +42,7 @@ public:
     static QString automationIdFor(const QString& skillId);
 
 private:
-    QList<StoredAutomation> select(const QString& where, const QVariantList& values) const;
+    std::optional<QList<StoredAutomation>> select(const QString& where, const QVariantList& values) const;
 
     QSqlDatabase m_db;
 };

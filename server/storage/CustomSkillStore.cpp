@@ -1,7 +1,10 @@
 #include "storage/CustomSkillStore.h"
 
+#include "storage/Database.h"
+
 #include <QDateTime>
 #include <QRandomGenerator>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QVariant>
 
@@ -23,7 +26,8 @@ bool CustomSkillStore::looksLikeCustomId(const QString& id)
     return id.startsWith(idPrefix);
 }
 
-QList<CustomSkillDef> CustomSkillStore::select(const QString& where, const QVariantList& values) const
+std::optional<QList<CustomSkillDef>> CustomSkillStore::select(const QString& where,
+                                                              const QVariantList& values) const
 {
     QSqlQuery query(m_db);
     query.setForwardOnly(true);
@@ -32,23 +36,27 @@ QList<CustomSkillDef> CustomSkillStore::select(const QString& where, const QVari
     for (const QVariant& value : values)
         query.addBindValue(value);
     QList<CustomSkillDef> skills;
-    if (!query.exec())
-        return skills;
-    while (query.next())
-        skills.append({query.value(0).toString(), query.value(1).toString(), query.value(2).toString(),
-                       query.value(3).toString()});
+    if (query.exec()) {
+        while (query.next())
+            skills.append({query.value(0).toString(), query.value(1).toString(), query.value(2).toString(),
+                           query.value(3).toString()});
+    }
+    if (query.lastError().isValid()) {
+        Database::reportDamage(m_db, query.lastError());
+        return std::nullopt;
+    }
     return skills;
 }
 
-QList<CustomSkillDef> CustomSkillStore::all() const
+std::optional<QList<CustomSkillDef>> CustomSkillStore::list() const
 {
     return select({}, {});
 }
 
 std::optional<CustomSkillDef> CustomSkillStore::find(const QString& id) const
 {
-    const QList<CustomSkillDef> found = select(QStringLiteral("WHERE id = ?"), {id});
-    return found.isEmpty() ? std::nullopt : std::optional(found.first());
+    const std::optional<QList<CustomSkillDef>> found = select(QStringLiteral("WHERE id = ?"), {id});
+    return !found || found->isEmpty() ? std::nullopt : std::optional(found->first());
 }
 
 std::optional<CustomSkillDef> CustomSkillStore::create(const QString& name, const QString& emoji,
@@ -64,8 +72,10 @@ std::optional<CustomSkillDef> CustomSkillStore::create(const QString& name, cons
         query.addBindValue(skill.emoji);
         query.addBindValue(skill.script);
         query.addBindValue(QDateTime::currentMSecsSinceEpoch());
-        if (!query.exec())
+        if (!query.exec()) {
+            Database::reportDamage(m_db, query.lastError());
             return std::nullopt;
+        }
         if (query.numRowsAffected() == 1)
             return skill;
     }

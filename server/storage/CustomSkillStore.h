@@ -14,7 +14,9 @@ public:
     explicit CustomSkillStore(QSqlDatabase db) : m_db(std::move(db)) {}
 
     // In the order they were created.
-    QList<CustomSkillDef> all() const;
+    // Nothing when the table cannot be read.
+    std::optional<QList<CustomSkillDef>> list() const;
+    QList<CustomSkillDef> all() const { return list().value_or(QList<CustomSkillDef>()); }
     std::optional<CustomSkillDef> find(const QString& id) const;
     // The stored skill with its new id, or nothing when the write failed.
     std::optional<CustomSkillDef> create(const QString& name, const QString& emoji, const QString& script);
@@ -25,7 +27,7 @@ public:
     static bool looksLikeCustomId(const QString& id);
 
 private:
-    QList<CustomSkillDef> select(const QString& where, const QVariantList& values) const;
+    std::optional<QList<CustomSkillDef>> select(const QString& where, const QVariantList& values) const;
 
     QSqlDatabase m_db;
 };

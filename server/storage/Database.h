@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QSqlDatabase>
+#include <QSqlError>
 #include <QString>
 
 #include <functional>
@@ -15,9 +16,20 @@ class Database
 public:
     static constexpr int schemaVersion = 1;
 
-    // Nothing, with `error` set, when the file cannot be opened or migrated.
+    // Nothing, with `error` set, when the file cannot be opened or migrated. A damaged file (pages that
+    // fail the quick check, not a database at all, or marked damaged by reportDamage) is moved aside
+    // with its -wal and -shm as "<name>.corrupt-<UTC time>" and a fresh database takes its place.
     static std::unique_ptr<Database> open(const QString& path, QString* error);
     ~Database();
+
+    // The file name the damaged database was moved to when this open recovered; empty otherwise.
+    QString recoveredAs() const { return m_recoveredAs; }
+
+    // True when a statement failed because the file is damaged.
+    static bool isDamage(const QSqlError& error);
+    // Called by the stores with the error of a failed statement: damage marks the file, so the next
+    // start moves it aside, and is logged once.
+    static void reportDamage(const QSqlDatabase& db, const QSqlError& error);
 
     QSqlDatabase connection() const { return QSqlDatabase::database(m_connectionName, false); }
 
@@ -26,8 +38,11 @@ public:
 
 private:
     explicit Database(QString connectionName);
-    bool configure(QString* error);
+    bool connect(const QString& path, QString* error, bool* damaged);
+    void disconnect();
+    bool configure(QString* error, bool* damaged);
     bool migrate(QString* error);
 
     QString m_connectionName;
+    QString m_recoveredAs;
 };

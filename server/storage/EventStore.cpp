@@ -1,7 +1,9 @@
 #include "storage/EventStore.h"
 
 #include "model/Timestamp.h"
+#include "storage/Database.h"
 
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QVariant>
 
@@ -24,8 +26,10 @@ bool EventStore::add(const QString& type, const QString& app, const std::optiona
     // A null QString binds as SQL NULL; the column holds an empty text instead.
     query.addBindValue(path.isNull() ? QString(QLatin1String("")) : path);
     query.addBindValue(details ? QVariant(*details) : QVariant(QMetaType(QMetaType::QString)));
-    if (!query.exec())
+    if (!query.exec()) {
+        Database::reportDamage(m_db, query.lastError());
         return false;
+    }
     ++m_revision;
     return true;
 }
@@ -40,21 +44,27 @@ QSqlQuery& EventStore::prepared(std::optional<QSqlQuery>& slot, const QString& s
     return *slot;
 }
 
-QList<SecurityAlert> EventStore::newest(int limit) const
+std::optional<QList<SecurityAlert>> EventStore::newest(int limit) const
 {
     QSqlQuery& query = prepared(m_newest, QStringLiteral("SELECT ts_ms, type, app, path, details FROM events "
                                                          "ORDER BY ts_ms DESC, id DESC LIMIT ?"));
     query.addBindValue(limit);
     QList<SecurityAlert> alerts;
     alerts.reserve(limit);
-    if (!query.exec())
-        return alerts;
+    if (!query.exec()) {
+        Database::reportDamage(m_db, query.lastError());
+        return std::nullopt;
+    }
     while (query.next()) {
         const QVariant details = query.value(4);
         alerts.append(
             {query.value(1).toString(), query.value(2).toString(), query.value(3).toString(),
              Timestamp::format(QDateTime::fromMSecsSinceEpoch(query.value(0).toLongLong(), Qt::UTC)),
              details.isNull() ? std::nullopt : std::optional<QString>(details.toString())});
+    }
+    if (query.lastError().isValid()) {
+        Database::reportDamage(m_db, query.lastError());
+        return std::nullopt;
     }
     return alerts;
 }
@@ -115,13 +125,17 @@ std::optional<qint64> EventStore::oldestSince(qint64 startMs) const
     return oldest;
 }
 
-int EventStore::removeOlderThan(qint64 cutoffMs)
+int EventStore::removeOlderThan(qint64 cutoffMs, int limit)
 {
     QSqlQuery query(m_db);
-    query.prepare(QStringLiteral("DELETE FROM events WHERE ts_ms < ?"));
+    query.prepare(QStringLiteral("DELETE FROM events WHERE id IN (SELECT id FROM events WHERE ts_ms < ? "
+                                 "ORDER BY ts_ms LIMIT ?)"));
     query.addBindValue(cutoffMs);
-    if (!query.exec())
+    query.addBindValue(limit);
+    if (!query.exec()) {
+        Database::reportDamage(m_db, query.lastError());
         return -1;
+    }
     if (query.numRowsAffected() > 0)
         ++m_revision;
     return query.numRowsAffected();

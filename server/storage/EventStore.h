@@ -18,14 +18,15 @@ public:
 
     bool add(const QString& type, const QString& app, const std::optional<QString>& details, qint64 timeMs,
              const QString& path = {});
-    // The newest `limit` events, newest first.
-    QList<SecurityAlert> newest(int limit) const;
+    // The newest `limit` events, newest first; nothing when they cannot be read.
+    std::optional<QList<SecurityAlert>> newest(int limit) const;
     // `dayStartMs` is the start of the local day that holds `nowMs`.
     DashboardStats stats(qint64 nowMs, qint64 dayStartMs) const;
     // The time of the oldest event at or after `startMs`; nothing when there is none.
     std::optional<qint64> oldestSince(qint64 startMs) const;
-    // Events older than `cutoffMs` are deleted; returns how many, or -1 on failure.
-    int removeOlderThan(qint64 cutoffMs);
+    // Events older than `cutoffMs` are deleted, the oldest first and at most `limit` of them (-1: all);
+    // returns how many, or -1 on failure.
+    int removeOlderThan(qint64 cutoffMs, int limit = -1);
     // Changes with every change of the stored events made through this store (halvexd is the
     // database's only writer while it runs), so readers can keep what they derived from them.
     quint64 revision() const { return m_revision; }

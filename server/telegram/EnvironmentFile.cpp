@@ -3,6 +3,9 @@
 #include <QFile>
 #include <QStringList>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace EnvironmentFile {
 
 std::optional<QString> value(const QString& text, const QString& key)
@@ -30,6 +33,19 @@ std::optional<QString> read(const QString& path, const QString& key)
     if (!file.open(QIODevice::ReadOnly))
         return std::nullopt;
     return value(QString::fromUtf8(file.readAll()), key);
+}
+
+std::optional<QString> exposure(const QString& path)
+{
+    struct stat info;
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
+        return std::nullopt;
+    if (info.st_uid != ::geteuid())
+        return QStringLiteral("%1 belongs to another user (uid %2)").arg(path).arg(info.st_uid);
+    if (info.st_mode & 077)
+        return QStringLiteral("%1 is readable by others (mode %2); chmod 600 it")
+            .arg(path, QString::number(info.st_mode & 0777, 8));
+    return std::nullopt;
 }
 
 } // namespace EnvironmentFile

@@ -28,6 +28,8 @@ bool write(const QString& path, const QByteArray& contents)
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return false;
+    // The accesses of the user's applications are for the user alone.
+    file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     if (file.write(contents) != contents.size()) {
         file.cancelWriting();
         return false;

@@ -39,8 +39,7 @@ MonitorEngine::~MonitorEngine()
 
 void MonitorEngine::initialise(bool autoStart)
 {
-    const QString dataDirectory = Platform::dataDirectory();
-    QDir().mkpath(dataDirectory); // a failure shows later as a failed write, which is ignored
+    const QString dataDirectory = Platform::createPrivateDataDirectory();
     m_alertsPath = dataDirectory + QStringLiteral("/alerts.json");
     m_writer = std::make_unique<AlertsFileWriter>(m_alertsPath);
     m_alerts = AlertsFile::load(m_alertsPath);

@@ -11,6 +11,10 @@ void ForceQuit::killApp(const QString& name) const
     // leading "-" cannot be read as an option. An empty pattern would match every process.
     if (name.isEmpty())
         return;
-    ChildProcess::launchAndForget(ToolPaths::path(Tool::Pkill),
-                                  {QStringLiteral("-i"), QRegularExpression::escape(name)});
+    ChildProcess::launchAndForget(ToolPaths::path(Tool::Pkill), pkillArguments(name));
+}
+
+QStringList ForceQuit::pkillArguments(const QString& name)
+{
+    return {QStringLiteral("-i"), QRegularExpression::escape(name)};
 }

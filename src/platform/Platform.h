@@ -17,6 +17,10 @@ bool isBundled();
 
 // The per-user data directory, "$HOME/.halvex".
 QString dataDirectory();
+// Makes the data directory private: created 0700 (an existing one of this user is tightened to 0700),
+// and every regular file of this user in it 0600. It holds what the user's privacy is about. Returns
+// the directory.
+QString createPrivateDataDirectory();
 
 // The operating system's pretty name, for example "Debian GNU/Linux 12 (bookworm)".
 QString prettyOSName();

@@ -60,9 +60,11 @@ private:
     }
 
     // A backend on a free port, with the test's clock and the given detection sources.
-    void startService(std::function<std::vector<AccessSource*>()> sources = {})
+    void startService(std::function<std::vector<AccessSource*>()> sources = {},
+                      int schedulerMaxWaitMs = AutomationScheduler::defaultMaxWaitMs)
     {
         BackendService::Options options;
+        options.schedulerMaxWaitMs = schedulerMaxWaitMs;
         options.port = 0;
         options.databasePath = m_home->dataDirectory() + QStringLiteral("/backend.db");
         auto offset = m_offsetMs;
@@ -121,6 +123,23 @@ private Q_SLOTS:
         const auto automations =
             awaitResult<QList<Automation>>([&](auto c, auto d) { m_client->fetchAutomations(c, d); });
         QCOMPARE(automations.size(), 2);
+    }
+
+    // The wall clock moves on without the timer (a sleep of the machine, the clock set): the run
+    // comes at its wall-clock time, not a whole timer's wait later.
+    void runsOnTimeAfterTheClockJumps()
+    {
+        startService({}, 200);
+        const QDate today = QDate::currentDate();
+        setClock(QDateTime(today, QTime(9, 0)));
+        QVERIFY(awaitResult<bool>(
+            [&](auto c, auto d) { m_client->enableAutomation(QStringLiteral("camera-status"), c, d); }));
+        QCOMPARE(m_service->scheduler().nextRun(), QDateTime(today, QTime(9, 30)));
+        QSignalSpy finished(&m_service->scheduler(), &AutomationScheduler::automationFinished);
+        setClock(QDateTime(today, QTime(9, 29, 59, 800)));
+        QVERIFY(finished.wait(15000));
+        QCOMPARE(finished.first().at(0).toString(), QStringLiteral("camera-status"));
+        QCOMPARE(m_service->scheduler().nextRun(), QDateTime(today, QTime(10, 0)));
     }
 
     void disabledAutomationsDoNotRun()

@@ -16,6 +16,16 @@ namespace {
 
 constexpr qint64 hourMs = 3'600'000;
 
+// Writes garbage over every page after the first (the header stays, so SQLite still opens the file).
+void overwritePagesAfterTheFirst(const QString& path)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadWrite));
+    QVERIFY(file.size() > 8192);
+    QVERIFY(file.seek(4096));
+    file.write(QByteArray(file.size() - 4096, '\xA5'));
+}
+
 } // namespace
 
 // halvexd's SQLite storage on real files.
@@ -57,6 +67,42 @@ private Q_SLOTS:
         QVERIFY(error.contains(QLatin1String("schema version")));
     }
 
+    // Damage met by a read after the start: the read fails (it never looks like an empty table), and
+    // the next open moves the file aside and starts afresh.
+    void damageMetLaterFailsReadsAndRecoversAtNextOpen()
+    {
+        {
+            auto database = Database::open(path(), nullptr);
+            CustomSkillStore skills(database->connection());
+            for (int i = 0; i < 40; ++i)
+                QVERIFY(skills.create(QStringLiteral("Skill %1").arg(i), QStringLiteral("⚡"),
+                                      QStringLiteral("echo %1\n").arg(i).repeated(40)));
+        }
+        overwritePagesAfterTheFirst(path());
+        {
+            // A connection that skipped the check at open, as if the damage came while running.
+            QSqlDatabase raw = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("raw"));
+            raw.setDatabaseName(path());
+            QVERIFY(raw.open());
+            CustomSkillStore skills(raw);
+            QVERIFY(!skills.list());
+            raw.close();
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("raw"));
+        QString error;
+        auto database = Database::open(path(), &error);
+        QVERIFY2(database, qPrintable(error));
+        QVERIFY2(database->recoveredAs().startsWith(QLatin1String("backend.db.corrupt-")),
+                 qPrintable(database->recoveredAs()));
+        QVERIFY(QFile::exists(m_dir.filePath(database->recoveredAs())));
+        const std::optional<QList<CustomSkillDef>> fresh = CustomSkillStore(database->connection()).list();
+        QVERIFY(fresh && fresh->isEmpty());
+        QVERIFY(CustomSkillStore(database->connection())
+                    .create(QStringLiteral("new"), QStringLiteral("⚡"), QStringLiteral("true")));
+        database.reset();
+        QVERIFY(Database::open(path(), nullptr)->recoveredAs().isEmpty());
+    }
+
     void newestEventsFirst()
     {
         auto database = Database::open(path(), nullptr);
@@ -66,7 +112,7 @@ private Q_SLOTS:
                                1'700'000'000'000 + i * 1000));
         QVERIFY(events.add(QStringLiteral("microphone"), QStringLiteral("late"), QStringLiteral("detail"),
                            1'700'000'100'000));
-        const QList<SecurityAlert> newest = events.newest(3);
+        const QList<SecurityAlert> newest = events.newest(3).value_or(QList<SecurityAlert>());
         QCOMPARE(newest.size(), 3);
         QCOMPARE(newest[0].app, QStringLiteral("late"));
         QCOMPARE(newest[0].details, std::optional<QString>(QStringLiteral("detail")));

@@ -8,14 +8,41 @@
 #include "support/RawHttp.h"
 #include "support/TestEnvironment.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QTcpSocket>
 #include <QTest>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/time.h>
 #include <unistd.h>
+
+namespace {
+
+// The process's resident set, from /proc/<pid>/status.
+qint64 residentKilobytes(qint64 pid)
+{
+    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
+    }
+    return -1;
+}
+
+} // namespace
 
 // The real halvexd on a free port, driven by the desktop's own HalvexClient and by raw requests.
 class HalvexdTest : public QObject
@@ -205,6 +232,42 @@ private Q_SLOTS:
         QCOMPARE(m_pkill->calls().first(), (QStringList{QStringLiteral("-i"), QStringLiteral("zoom\\.us")}));
     }
 
+    // With the real pkill: "force-quit" only when a process was there to end.
+    void blockSaysWhetherAnythingRan_data()
+    {
+        QTest::addColumn<bool>("running");
+        QTest::newRow("nothing by that name") << false;
+        QTest::newRow("a running app") << true;
+    }
+
+    void blockSaysWhetherAnythingRan()
+    {
+        QFETCH(bool, running);
+        const QString pkill = QStandardPaths::findExecutable(QStringLiteral("pkill"));
+        if (pkill.isEmpty())
+            QSKIP("needs pkill");
+        m_halvexd->setEnvironment(QStringLiteral("HALVEX_TOOL_PKILL"), pkill);
+        QTemporaryDir bin;
+        const QString app = QStringLiteral("hxblock%1").arg(QCoreApplication::applicationPid() % 100000);
+        QProcess process;
+        if (running) {
+            QVERIFY(QFile::copy(QStandardPaths::findExecutable(QStringLiteral("sleep")), bin.filePath(app)));
+            process.start(bin.filePath(app), {QStringLiteral("60")});
+            QVERIFY(process.waitForStarted());
+        }
+        QVERIFY(startBackend());
+        const auto reply = awaitResult<std::optional<QString>>(
+            [&](auto c, auto d) { client().executeCommand(QStringLiteral("block camera ") + app, c, d); });
+        QVERIFY(reply);
+        if (running) {
+            QCOMPARE(*reply, QStringLiteral("⛔ %1 force-quit (camera)").arg(app));
+            QTRY_COMPARE(process.state(), QProcess::NotRunning);
+            QCOMPARE(process.exitStatus(), QProcess::CrashExit); // ended by pkill's signal
+        } else {
+            QCOMPARE(*reply, QStringLiteral("No running app named %1").arg(app));
+        }
+    }
+
     void automationsSurviveRestart()
     {
         QVERIFY(startBackend());
@@ -335,6 +398,206 @@ private Q_SLOTS:
         }());
     }
 
+    // What halvexd keeps is private: the data directory 0700 (tightened when it was open), every file
+    // in it 0600; a token file others may read is reported once.
+    void dataFilesArePrivate()
+    {
+        const QString directory = m_home->dataDirectory();
+        QVERIFY(QDir().mkpath(directory));
+        QVERIFY(::chmod(QFile::encodeName(directory).constData(), 0755) == 0);
+        const QString stray = directory + QStringLiteral("/notes.txt");
+        QFile(stray).open(QIODevice::WriteOnly);
+        QVERIFY(::chmod(QFile::encodeName(stray).constData(), 0644) == 0);
+        const QString envPath = m_workDir->filePath(QStringLiteral(".env"));
+        QFile env(envPath);
+        QVERIFY(env.open(QIODevice::WriteOnly));
+        env.write("PORT=3456\n");
+        env.close();
+        QVERIFY(::chmod(QFile::encodeName(envPath).constData(), 0644) == 0);
+        QVERIFY(startBackend());
+        QVERIFY(awaitResult<bool>(
+            [&](auto c, auto d) { client().enableAutomation(QStringLiteral("firewall-status"), c, d); }));
+        auto modeOf = [](const QString& path) {
+            struct stat info;
+            return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_mode & 07777 : 07777;
+        };
+        QCOMPARE(modeOf(directory), mode_t(0700));
+        for (const QString& name : QDir(directory).entryList(QDir::Files | QDir::Hidden))
+            QVERIFY2(modeOf(directory + QLatin1Char('/') + name) == 0600, qPrintable(name));
+        QVERIFY(QDir(directory).entryList(QDir::Files).contains(QStringLiteral("backend.db-wal")));
+        const QString warning = QStringLiteral("is readable by others (mode 644)");
+        QCOMPARE(m_halvexd->output().count(warning), 1);
+        QCOMPARE(m_halvexd->stop(), 0);
+        QVERIFY(::chmod(QFile::encodeName(envPath).constData(), 0600) == 0);
+        QVERIFY(startBackend());
+        QTRY_COMPARE(m_halvexd->output().count(QLatin1String("listening on")), 2);
+        QCOMPARE(m_halvexd->output().count(warning), 1); // from the first run only
+    }
+
+    // A damaged database is moved aside and a fresh one serves, instead of empty answers or a start
+    // that fails over and over; api/status names the file until the next restart.
+    void damagedDatabaseIsMovedAside_data()
+    {
+        QTest::addColumn<bool>("garbage");
+        QTest::newRow("not a database") << true;
+        QTest::newRow("overwritten pages") << false;
+    }
+
+    void damagedDatabaseIsMovedAside()
+    {
+        QFETCH(bool, garbage);
+        QByteArray damaged;
+        if (garbage) {
+            damaged = QByteArray(64 * 1024, 'G');
+        } else {
+            QVERIFY(startBackend());
+            for (int i = 0; i < 30; ++i)
+                QVERIFY(awaitResult<std::optional<CustomSkillDef>>([&](auto c, auto d) {
+                    client().createCustomSkill(QStringLiteral("Skill %1").arg(i), QStringLiteral("⚡"),
+                                               QStringLiteral("echo %1\n").arg(i).repeated(60), c, d);
+                }));
+            QCOMPARE(m_halvexd->stop(), 0);
+            QFile file(databasePath());
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            damaged = file.readAll();
+            QVERIFY(damaged.size() > 3 * 4096);
+            damaged.replace(4096, damaged.size() - 4096, QByteArray(damaged.size() - 4096, '\x5A'));
+        }
+        {
+            QDir().mkpath(m_home->dataDirectory());
+            QFile file(databasePath());
+            QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            file.write(damaged);
+        }
+        QVERIFY(startBackend());
+        auto status = [&]() {
+            RawHttpConnection connection(m_halvexd->port());
+            connection.send(RawHttpConnection::request("GET", "/api/status", m_halvexd->port()));
+            const auto response = connection.readResponse();
+            return response ? QJsonDocument::fromJson(response->body).object() : QJsonObject();
+        };
+        const QString aside = status().value(QStringLiteral("recovered")).toString();
+        QVERIFY2(aside.startsWith(QLatin1String("backend.db.corrupt-")), qPrintable(m_halvexd->output()));
+        QFile asideFile(m_home->dataDirectory() + QLatin1Char('/') + aside);
+        QVERIFY(asideFile.open(QIODevice::ReadOnly));
+        QCOMPARE(asideFile.readAll(), damaged);
+        QCOMPARE(
+            m_halvexd->output().count(QLatin1String("the database was damaged: moved it aside as ") + aside),
+            1);
+        QVERIFY(awaitResult<std::optional<CustomSkillDef>>([&](auto c, auto d) {
+            client().createCustomSkill(QStringLiteral("After"), QStringLiteral("⚡"), QStringLiteral("echo"),
+                                       c, d);
+        }));
+        QCOMPARE(awaitResult<QList<CustomSkillDef>>([&](auto c, auto d) {
+                     client().fetchCustomSkills(c, d);
+                 }).size(),
+                 1);
+        QVERIFY(m_halvexd->restart());
+        QVERIFY(!status().contains(QStringLiteral("recovered")));
+        QCOMPARE(awaitResult<QList<CustomSkillDef>>([&](auto c, auto d) {
+                     client().fetchCustomSkills(c, d);
+                 }).size(),
+                 1);
+    }
+
+    // Expired events are removed after halvexd listens, in batches: a large backlog neither delays
+    // the first answer nor is left behind.
+    void retentionRunsAfterListening()
+    {
+        constexpr int expired = 100'000;
+        {
+            auto database = Database::open(databasePath(), nullptr);
+            EventStore events(database->connection());
+            const qint64 now = QDateTime::currentMSecsSinceEpoch();
+            QVERIFY(database->inTransaction([&] {
+                for (int i = 0; i < expired; ++i) {
+                    if (!events.add(QStringLiteral("camera"), QStringLiteral("Old"), std::nullopt,
+                                    now - 100 * 86'400'000LL - i * 1000LL))
+                        return false;
+                }
+                return events.add(QStringLiteral("camera"), QStringLiteral("New"), std::nullopt, now);
+            }));
+        }
+        QVERIFY(startBackend());
+        auto total = [&]() {
+            const auto stats = awaitResult<std::optional<DashboardStats>>(
+                [&](auto c, auto d) { client().fetchStats(c, d); });
+            return stats ? stats->total : -1;
+        };
+        const qint64 first = total();
+        QVERIFY2(first > 1, qPrintable(QString::number(first))); // answered while the removal goes on
+        QTRY_COMPARE_WITH_TIMEOUT(total(), qint64(1), 60000);
+    }
+
+    // A client that pipelines requests and never reads its answers: halvexd stops reading it once
+    // 256 KB of answers wait, so its memory stays flat, and the request deadline still cuts it off.
+    void pipeliningWithoutReadingIsBounded()
+    {
+        {
+            auto database = Database::open(databasePath(), nullptr);
+            EventStore events(database->connection());
+            const qint64 now = QDateTime::currentMSecsSinceEpoch();
+            for (int i = 0; i < 200; ++i)
+                QVERIFY(events.add(QStringLiteral("camera"), QStringLiteral("App number %1").arg(i),
+                                   QStringLiteral("a detail line to make each answer larger"),
+                                   now - i * 1000));
+        }
+        m_halvexd->addArguments({QStringLiteral("--request-timeout"), QStringLiteral("3")});
+        QVERIFY(startBackend());
+        QVERIFY(awaitResult<bool>([&](auto c, auto d) { client().checkStatus(c, d); }));
+        const qint64 baseline = residentKilobytes(m_halvexd->pid());
+        QVERIFY(baseline > 0);
+
+        QTcpSocket flood;
+        flood.setReadBufferSize(4096); // the test does not drain the answers either
+        flood.connectToHost(QHostAddress::LocalHost, m_halvexd->port());
+        QVERIFY(flood.waitForConnected(5000));
+        // Each of these asks for about 40 KB: 100,000 of them would be 4 GB of answers.
+        const QByteArray one = RawHttpConnection::request("GET", "/api/alerts", m_halvexd->port());
+        flood.write(one.repeated(100'000));
+        qint64 peak = baseline;
+        QElapsedTimer elapsed;
+        elapsed.start();
+        constexpr qint64 allowedGrowthKb = 32 * 1024;
+        while (flood.state() == QAbstractSocket::ConnectedState && elapsed.elapsed() < 20'000 &&
+               peak - baseline < allowedGrowthKb) {
+            QTest::qWait(50);
+            peak = qMax(peak, residentKilobytes(m_halvexd->pid()));
+        }
+        const QString measured = QStringLiteral("RSS went from %1 kB to %2 kB").arg(baseline).arg(peak);
+        qInfo("%s", qPrintable(measured));
+        QVERIFY2(peak - baseline < allowedGrowthKb, qPrintable(measured));
+        QVERIFY2(flood.state() != QAbstractSocket::ConnectedState, "the stalled client was never cut off");
+        QVERIFY(awaitResult<bool>([&](auto c, auto d) { client().checkStatus(c, d); }));
+    }
+
+    // Idle connections at the cap give way: the one idle for longest is closed for a client with a
+    // request.
+    void idleConnectionsGiveWayToANewClient()
+    {
+        QVERIFY(startBackend());
+        std::vector<std::unique_ptr<RawHttpConnection>> idle;
+        for (int i = 0; i < 64; ++i) {
+            idle.push_back(std::make_unique<RawHttpConnection>(m_halvexd->port()));
+            QVERIFY(idle.back()->isConnected());
+            if (i == 0) { // a kept-alive connection that has had its answer
+                idle.back()->send(RawHttpConnection::request("GET", "/api/status", m_halvexd->port()));
+                QVERIFY(idle.back()->readResponse());
+            }
+        }
+        // All 64 are taken in by the server before the newcomer arrives.
+        QTest::qWait(0);
+        RawHttpConnection newcomer(m_halvexd->port());
+        QElapsedTimer elapsed;
+        elapsed.start();
+        newcomer.send(RawHttpConnection::request("GET", "/api/status", m_halvexd->port()));
+        const auto response = newcomer.readResponse(5000);
+        QVERIFY(response);
+        QCOMPARE(response->status, 200);
+        QVERIFY2(elapsed.elapsed() < 500, qPrintable(QString::number(elapsed.elapsed())));
+        QVERIFY(idle.front()->waitForClose(2000));
+    }
+
     void securityRules_data()
     {
         QTest::addColumn<QByteArray>("request");
@@ -388,6 +651,87 @@ private Q_SLOTS:
         connection.send("GET /api/status HTTP/1.1\r\nHost: 127.0.0.1:");
         QVERIFY(connection.waitForClose(5000));
         QVERIFY(!connection.readResponse(100));
+    }
+
+    // A client of this user on an IPv6 socket connected to the IPv4-mapped loopback address is served:
+    // its socket is not in the IPv4 table, but the kernel's lookup finds it.
+    void ipv6MappedClientIsServed()
+    {
+        QVERIFY(startBackend());
+        const int fd = ::socket(AF_INET6, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        QVERIFY(fd >= 0);
+        const timeval limit{5, 0};
+        ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
+        sockaddr_in6 server{};
+        server.sin6_family = AF_INET6;
+        server.sin6_port = htons(m_halvexd->port());
+        QCOMPARE(::inet_pton(AF_INET6, "::ffff:127.0.0.1", &server.sin6_addr), 1);
+        QCOMPARE(::connect(fd, reinterpret_cast<const sockaddr*>(&server), sizeof server), 0);
+        const QByteArray request =
+            RawHttpConnection::request("GET", "/api/status", m_halvexd->port(), {}, "Connection: close\r\n");
+        QCOMPARE(::send(fd, request.constData(), size_t(request.size()), MSG_NOSIGNAL),
+                 ssize_t(request.size()));
+        QByteArray answer;
+        char buffer[4096];
+        ssize_t got = 0;
+        while ((got = ::recv(fd, buffer, sizeof buffer, 0)) > 0)
+            answer.append(buffer, got);
+        ::close(fd);
+        QVERIFY2(answer.startsWith("HTTP/1.1 200"), answer.constData());
+    }
+
+    // A program of this user in another mount namespace (as a sandboxed application is) may run the
+    // built-in skills but no script: not as a command, not as a script skill, not as an automation.
+    void sandboxedCallerMayNotRunScripts_data()
+    {
+        QTest::addColumn<QByteArray>("path");
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QByteArray>("answer");
+        QTest::newRow("built-in skill")
+            << QByteArray("/api/command") << QByteArray(R"({"command":"memory-usage"})") << 200
+            << QByteArray("Memory:");
+        QTest::newRow("script") << QByteArray("/api/command")
+                                << QByteArray(R"({"command":"echo ran > /tmp/halvex-sandbox-canary"})") << 403
+                                << QByteArray("outside a sandbox");
+        QTest::newRow("new script skill")
+            << QByteArray("/api/custom-skills") << QByteArray(R"({"name":"x","script":"echo x"})") << 403
+            << QByteArray("another mount namespace");
+        QTest::newRow("automation of a script skill")
+            << QByteArray("/api/automations") << QByteArray(R"({"skillId":"custom-000000000001"})") << 403
+            << QByteArray("outside a sandbox");
+    }
+
+    void sandboxedCallerMayNotRunScripts()
+    {
+        QFETCH(QByteArray, path);
+        QFETCH(QByteArray, body);
+        QFETCH(int, status);
+        QFETCH(QByteArray, answer);
+        const QString unshare = QStandardPaths::findExecutable(QStringLiteral("unshare"));
+        if (::geteuid() != 0 || unshare.isEmpty())
+            QSKIP("needs root and unshare to start a client in another mount namespace");
+        QVERIFY(startBackend());
+        QTemporaryDir dir;
+        const QString requestFile = dir.filePath(QStringLiteral("request"));
+        {
+            QFile file(requestFile);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(
+                RawHttpConnection::request("POST", path, m_halvexd->port(), body, "Connection: close\r\n"));
+        }
+        const QString script = QStringLiteral("exec 3<>/dev/tcp/127.0.0.1/%1 || exit 9; cat '%2' >&3; "
+                                              "timeout 15 cat <&3")
+                                   .arg(m_halvexd->port())
+                                   .arg(requestFile);
+        QProcess client;
+        client.start(unshare,
+                     {QStringLiteral("-m"), QStringLiteral("/bin/bash"), QStringLiteral("-c"), script});
+        QVERIFY(client.waitForFinished(20000));
+        const QByteArray reply = client.readAllStandardOutput();
+        QVERIFY2(reply.startsWith("HTTP/1.1 " + QByteArray::number(status)), reply.constData());
+        QVERIFY2(reply.contains(answer), reply.constData());
+        QVERIFY(!QFile::exists(QStringLiteral("/tmp/halvex-sandbox-canary")));
     }
 
     void otherUsersConnectionIsRefused()

@@ -1,5 +1,7 @@
 #include "http/HttpServer.h"
+#include "http/PeerSandbox.h"
 #include "http/Router.h"
+#include "http/SocketDiag.h"
 #include "support/RawHttp.h"
 
 #include <QDir>
@@ -50,13 +52,15 @@ private:
     QList<HttpResponder> m_held;
     QTemporaryDir m_proc;
 
-    void start(bool checkOwner = false)
+    void start(bool checkOwner = false, int requestDeadlineMs = 300, int idleTimeoutMs = 5000)
     {
         HttpServer::Options options;
         options.port = 0;
         options.procRoot = m_proc.path();
         options.checkPeerOwner = checkOwner;
-        options.limits.requestDeadlineMs = 300;
+        options.useSocketDiag = false; // the owners come from the test's own socket table
+        options.limits.requestDeadlineMs = requestDeadlineMs;
+        options.limits.idleTimeoutMs = idleTimeoutMs;
         options.limits.lingerMs = 200;
         m_server = std::make_unique<HttpServer>(options);
         m_server->setHandler([this](const HttpRequest& request, const HttpResponder& responder) {
@@ -224,6 +228,25 @@ private Q_SLOTS:
         QVERIFY(silent.waitForClose(3000));
     }
 
+    // A kept-alive connection waiting for its next request has its own, shorter time; a request on
+    // its way is held to the request deadline only.
+    void idleConnectionHasItsOwnTimeout()
+    {
+        start(false, 10'000, 200);
+        RawHttpConnection kept(port());
+        kept.send(RawHttpConnection::request("GET", "/api/echo", port()));
+        QVERIFY(kept.readResponse());
+        RawHttpConnection busy(port());
+        const QByteArray request = RawHttpConnection::request("GET", "/api/echo?busy", port());
+        busy.send(request.left(10));
+        QVERIFY(kept.waitForClose(3000)); // long before the 10 s of the request deadline
+        QTest::qWait(300);                // past the idle time: the started request is not idle
+        busy.send(request.mid(10));
+        const auto answer = busy.readResponse();
+        QVERIFY(answer);
+        QCOMPARE(answer->status, 200);
+    }
+
     void refusesOverlongHead()
     {
         start();
@@ -248,6 +271,88 @@ private Q_SLOTS:
         RawHttpConnection next(port());
         next.send(RawHttpConnection::request("GET", "/api/echo", port()));
         QVERIFY(next.readResponse());
+    }
+
+    // The kernel's own answer for a connection of this process, and for a socket that does not exist.
+    void socketDiagFindsTheClientsSocket()
+    {
+        QTcpServer server;
+        QVERIFY(server.listen(QHostAddress::LocalHost, 0));
+        QTcpSocket client;
+        client.connectToHost(QHostAddress::LocalHost, server.serverPort());
+        QVERIFY(client.waitForConnected(5000));
+        const SocketDiag::Lookup found = SocketDiag::findTcp(client.localAddress(), client.localPort(),
+                                                             client.peerAddress(), client.peerPort());
+        if (!found.answered)
+            QSKIP("sock_diag is not available here");
+        QVERIFY(found.socket);
+        QCOMPARE(found.socket->uid, ::geteuid());
+        QVERIFY(found.socket->inode != 0);
+        const SocketDiag::Lookup missing =
+            SocketDiag::findTcp(client.localAddress(), freePort(), client.peerAddress(), client.peerPort());
+        QVERIFY(missing.answered);
+        QVERIFY(!missing.socket);
+    }
+
+    // Who holds a socket and whether it is sandboxed, on a /proc of the test's making.
+    void peerSandboxFindings_data()
+    {
+        QTest::addColumn<QByteArray>("mountNamespace");
+        QTest::addColumn<QByteArray>("cgroup");
+        QTest::addColumn<bool>("flatpakInfo");
+        QTest::addColumn<quint64>("inode");
+        QTest::addColumn<int>("kind");
+        const QByteArray plainCgroup = "0::/user.slice/user-1000.slice/session-2.scope\n";
+        QTest::newRow("host") << QByteArray("mnt:[4026531841]") << plainCgroup << false << quint64(777)
+                              << int(PeerSandbox::Finding::Host);
+        QTest::newRow("other mount namespace") << QByteArray("mnt:[4026532999]") << plainCgroup << false
+                                               << quint64(777) << int(PeerSandbox::Finding::Sandboxed);
+        QTest::newRow("flatpak info") << QByteArray("mnt:[4026531841]") << plainCgroup << true << quint64(777)
+                                      << int(PeerSandbox::Finding::Sandboxed);
+        QTest::newRow("flatpak cgroup")
+            << QByteArray("mnt:[4026531841]")
+            << QByteArray("0::/user.slice/user-1000.slice/user@1000.service/app.slice/"
+                          "app-flatpak-org.example.App-1234.scope\n")
+            << false << quint64(777) << int(PeerSandbox::Finding::Sandboxed);
+        QTest::newRow("snap cgroup") << QByteArray("mnt:[4026531841]")
+                                     << QByteArray(
+                                            "0::/user.slice/user-1000.slice/user@1000.service/app.slice/"
+                                            "snap.firefox.firefox-5678.scope\n")
+                                     << false << quint64(777) << int(PeerSandbox::Finding::Sandboxed);
+        QTest::newRow("nobody holds it") << QByteArray("mnt:[4026531841]") << plainCgroup << false
+                                         << quint64(778) << int(PeerSandbox::Finding::Unknown);
+    }
+
+    void peerSandboxFindings()
+    {
+        QFETCH(QByteArray, mountNamespace);
+        QFETCH(QByteArray, cgroup);
+        QFETCH(bool, flatpakInfo);
+        QFETCH(quint64, inode);
+        QFETCH(int, kind);
+        QTemporaryDir proc;
+        const QString process = proc.filePath(QStringLiteral("4242"));
+        for (const QString& directory :
+             {proc.filePath(QStringLiteral("self/ns")), process + QStringLiteral("/ns"),
+              process + QStringLiteral("/fd"), process + QStringLiteral("/root")})
+            QVERIFY(QDir().mkpath(directory));
+        QCOMPARE(
+            ::symlink("mnt:[4026531841]", QFile::encodeName(proc.filePath(QStringLiteral("self/ns/mnt")))),
+            0);
+        QCOMPARE(
+            ::symlink(mountNamespace.constData(), QFile::encodeName(process + QStringLiteral("/ns/mnt"))), 0);
+        QCOMPARE(::symlink("/dev/null", QFile::encodeName(process + QStringLiteral("/fd/0"))), 0);
+        QCOMPARE(::symlink("socket:[777]", QFile::encodeName(process + QStringLiteral("/fd/5"))), 0);
+        QFile cgroupFile(process + QStringLiteral("/cgroup"));
+        QVERIFY(cgroupFile.open(QIODevice::WriteOnly));
+        cgroupFile.write(cgroup);
+        cgroupFile.close();
+        if (flatpakInfo)
+            QVERIFY(QFile(process + QStringLiteral("/root/.flatpak-info")).open(QIODevice::WriteOnly));
+        const PeerSandbox::Finding finding = PeerSandbox::examine(inode, proc.path());
+        QCOMPARE(int(finding.kind), kind);
+        if (kind != PeerSandbox::Finding::Unknown)
+            QCOMPARE(finding.pid, pid_t(4242));
     }
 
     void refusesOtherUsersSocket()

@@ -6,12 +6,14 @@
 #include "support/RecordingNotifier.h"
 #include "support/TestEnvironment.h"
 
+#include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QSignalSpy>
 #include <QTest>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -262,6 +264,43 @@ private Q_SLOTS:
         f.engine.alertsWriter().waitForIdle();
         QCOMPARE(f.engine.alerts().size(), 1);
         QCOMPARE(readFile(blocker), QByteArray("a file where the data directory should be"));
+    }
+
+    // The accesses are the user's own business: the data directory is 0700 (an existing one is
+    // tightened) and the alerts file 0600, whatever the umask allows.
+    void dataDirectoryAndAlertsFileArePrivate_data()
+    {
+        QTest::addColumn<bool>("existing");
+        QTest::newRow("new directory") << false;
+        QTest::newRow("existing open directory") << true;
+    }
+
+    void dataDirectoryAndAlertsFileArePrivate()
+    {
+        QFETCH(bool, existing);
+        const QString directory = m_home->path() + "/.halvex";
+        if (existing) {
+            QVERIFY(QDir().mkpath(directory));
+            QVERIFY(QFile::setPermissions(directory, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
+                                                         QFile::ReadGroup | QFile::ExeGroup |
+                                                         QFile::ReadOther | QFile::ExeOther));
+            writeFile(directory + "/alerts.json", "[]");
+            QVERIFY(QFile::setPermissions(directory + "/alerts.json", QFile::ReadOwner | QFile::WriteOwner |
+                                                                          QFile::ReadGroup |
+                                                                          QFile::ReadOther));
+        }
+        const mode_t previousMask = ::umask(022);
+        {
+            EngineFixture f;
+            f.engine.recordAlert("camera", "Zoom", std::nullopt);
+            QCOMPARE(f.stored().size(), 1);
+        }
+        ::umask(previousMask);
+        struct stat info;
+        QCOMPARE(::stat(QFile::encodeName(directory).constData(), &info), 0);
+        QCOMPARE(info.st_mode & 07777, mode_t(0700));
+        QCOMPARE(::stat(QFile::encodeName(directory + "/alerts.json").constData(), &info), 0);
+        QCOMPARE(info.st_mode & 07777, mode_t(0600));
     }
 
     void noticeWording_data()

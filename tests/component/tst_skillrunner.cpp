@@ -3,7 +3,10 @@
 
 #include <QDir>
 #include <QFile>
+#include <QSemaphore>
 #include <QTest>
+
+#include <atomic>
 
 #include <signal.h>
 
@@ -94,6 +97,39 @@ private Q_SLOTS:
         QCOMPARE(captured.answer.text, QStringLiteral("C 1 1 1000"));
     }
 
+    // An analysis that blocks (as a read of a stuck process's /proc files can) is answered "timed out"
+    // at the runner's deadline; its late result is dropped.
+    void blockedAnalysisTimesOut()
+    {
+        auto release = std::make_shared<QSemaphore>();
+        auto returned = std::make_shared<std::atomic<bool>>(false);
+        const Skill skill{QStringLiteral("stuck"),
+                          {},
+                          [release, returned](const SkillInput&) {
+                              release->acquire();
+                              *returned = true;
+                              return QStringLiteral("late");
+                          },
+                          {}};
+        SkillRunner::Limits limits;
+        limits.skillDeadlineMs = 300;
+        SkillRunner runner(limits);
+        int answers = 0;
+        SkillRunner::Answer answer;
+        runner.run(skill, [&](const SkillRunner::Answer& value) {
+            ++answers;
+            answer = value;
+        });
+        QTRY_COMPARE_WITH_TIMEOUT(answers, 1, 5000);
+        QVERIFY(!answer.success);
+        QCOMPARE(answer.text, QStringLiteral("⏱ stuck timed out after 0.3 s"));
+        release->release();
+        QTRY_VERIFY(returned->load());
+        QTest::qWait(100); // the late result's way back through the event loop
+
+        QCOMPARE(answers, 1);
+    }
+
     void scriptReportsOutputAndStatus_data()
     {
         QTest::addColumn<QString>("script");
@@ -139,6 +175,42 @@ private Q_SLOTS:
         const qint64 child = readAll(pidFile).trimmed().toLongLong();
         QVERIFY(child > 0);
         QTRY_VERIFY(!processAlive(child));
+    }
+
+    // Nothing a script started survives its end: a background child, one that left the process group
+    // with setsid, and a producer at the output cap, which is ended there rather than at the time limit.
+    void nothingOutlivesTheScript_data()
+    {
+        QTest::addColumn<QString>("script");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("normal end") << QStringLiteral("sleep 999 & echo $! > '%1'; "
+                                                      "setsid bash -c 'echo $$ > \"%2\"; exec sleep 998' & "
+                                                      "while [ ! -s '%2' ]; do sleep 0.01; done; echo done")
+                                    << QStringLiteral("done");
+        QTest::newRow("output cap") << QStringLiteral("sleep 999 & echo $! > '%1'; "
+                                                      "setsid bash -c 'echo $$ > \"%2\"; exec sleep 998' & "
+                                                      "while [ ! -s '%2' ]; do sleep 0.01; done; yes")
+                                    << QStringLiteral("… output cut at 2 KB; the script was ended there");
+    }
+
+    void nothingOutlivesTheScript()
+    {
+        QFETCH(QString, script);
+        QFETCH(QString, text);
+        QTemporaryDir dir;
+        const QString background = dir.filePath(QStringLiteral("background.pid"));
+        const QString escaped = dir.filePath(QStringLiteral("escaped.pid"));
+        SkillRunner runner({30'000, 2048});
+        Captured captured;
+        runner.runScript(script.arg(background, escaped), captured.callback());
+        QTRY_VERIFY_WITH_TIMEOUT(captured.done, 10'000); // well before the 30 s limit
+        QVERIFY2(captured.answer.text.endsWith(text), qPrintable(captured.answer.text.right(200)));
+        QVERIFY(!captured.answer.text.contains(QLatin1String("Stopped after")));
+        const qint64 first = readAll(background).trimmed().toLongLong();
+        const qint64 second = readAll(escaped).trimmed().toLongLong();
+        QVERIFY(first > 0 && second > 0);
+        QTRY_VERIFY(!processAlive(first));
+        QTRY_VERIFY(!processAlive(second));
     }
 
     void outputIsCapped()

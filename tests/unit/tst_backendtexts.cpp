@@ -88,6 +88,36 @@ private Q_SLOTS:
         QCOMPARE(result, QDateTime(day.addDays(dayOffset), next));
     }
 
+    // Berlin's summer time ends on 26 October 2025 (03:00 CEST becomes 02:00 CET) and starts on
+    // 30 March 2025 (02:00 CET becomes 03:00 CEST). Times in UTC, so each instant is unambiguous.
+    void nextRunAcrossTimeChanges_data()
+    {
+        QTest::addColumn<QDateTime>("after");
+        QTest::addColumn<int>("interval");
+        QTest::addColumn<QDateTime>("next");
+        const auto utc = [](int month, int day, int hour, int minute) {
+            return QDateTime(QDate(2025, month, day), QTime(hour, minute), Qt::UTC);
+        };
+        QTest::newRow("into the repeated hour") << utc(10, 25, 23, 45) << 30 << utc(10, 26, 0, 0);
+        QTest::newRow("02:30 summer, then 02:00 winter") << utc(10, 26, 0, 30) << 30 << utc(10, 26, 1, 0);
+        QTest::newRow("02:30 winter, then 03:00") << utc(10, 26, 1, 30) << 30 << utc(10, 26, 2, 0);
+        QTest::newRow("hourly through the repeated hour") << utc(10, 26, 0, 0) << 60 << utc(10, 26, 1, 0);
+        QTest::newRow("4 h after the change") << utc(10, 26, 1, 10) << 240 << utc(10, 26, 3, 0);
+        QTest::newRow("skipped hour") << utc(3, 30, 0, 30) << 30 << utc(3, 30, 1, 0);
+        QTest::newRow("daily at midnight") << utc(10, 25, 23, 0) << 1440 << utc(10, 26, 23, 0);
+    }
+
+    void nextRunAcrossTimeChanges()
+    {
+        QFETCH(QDateTime, after);
+        QFETCH(int, interval);
+        QFETCH(QDateTime, next);
+        const QTimeZone berlin("Europe/Berlin");
+        QVERIFY(berlin.isValid());
+        const QDateTime result = ScheduleMath::nextRunAfter(after, interval, berlin);
+        QCOMPARE(result.toUTC(), next);
+    }
+
     void blockLines_data()
     {
         QTest::addColumn<QString>("line");
