@@ -167,6 +167,9 @@ bool Database::configure(QString* error, bool* damaged)
         return false;
     }
     check.finish();
+    // The check reads every page through the page cache; what it filled is not what serving will
+    // want, and would stay resident for the life of the service.
+    execute(connection(), QStringLiteral("PRAGMA shrink_memory"), nullptr, damaged);
     return execute(connection(), QStringLiteral("PRAGMA synchronous=FULL"), error, damaged) &&
            execute(connection(), QStringLiteral("PRAGMA foreign_keys=ON"), error, damaged);
 }
