@@ -10,7 +10,7 @@ RELEASE_TEST_DIR := build/release-tests
 FUZZ_DIR := build/fuzz
 FUZZ_SECONDS ?= 60
 
-.PHONY: setup build run install test test-release fuzz bench format clean
+.PHONY: setup build run install test test-release fuzz soak bench format clean
 
 setup:
 	@scripts/setup.sh
@@ -43,6 +43,15 @@ fuzz: setup
 		-DHALVEX_BUILD_FUZZ=ON -DHALVEX_BUILD_TESTS=OFF -DHALVEX_BUILD_BENCH=OFF
 	cmake --build $(FUZZ_DIR) -j $(JOBS) --target halvex_fuzzers
 	@scripts/fuzz.sh $(FUZZ_DIR) $(FUZZ_SECONDS)
+
+soak: setup
+	cmake -S . -B $(RELEASE_TEST_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release -DHALVEX_BUILD_BENCH=OFF
+	cmake --build $(RELEASE_TEST_DIR) -j $(JOBS) --target halvex_soak
+	$(RELEASE_TEST_DIR)/tests/soak/halvex_soak
+	cmake -S . -B $(TEST_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DHALVEX_SANITIZE=ON -DHALVEX_BUILD_BENCH=OFF
+	cmake --build $(TEST_DIR) -j $(JOBS) --target halvex_soak
+	ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0 \
+		$(TEST_DIR)/tests/soak/halvex_soak --sanitizer
 
 bench: build
 	@scripts/bench.sh $(RELEASE_DIR)
