@@ -1,59 +1,103 @@
 #include "FuzzText.h"
-#include "api/JsonFields.h"
+#include "api/ApiRoutes.h"
+#include "automation/AutomationService.h"
 #include "http/RequestHeadParser.h"
 #include "http/RequestPolicy.h"
 #include "http/Router.h"
+#include "monitor/TelegramBotApi.h"
+#include "service/ChatResponder.h"
+#include "service/CommandRunner.h"
+#include "skills/SkillRunner.h"
+#include "storage/AutomationStore.h"
+#include "storage/ConfigStore.h"
+#include "storage/CustomSkillStore.h"
+#include "storage/Database.h"
+#include "storage/EventStore.h"
+#include "telegram/TelegramLink.h"
 
-#include <QJsonObject>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
 
 namespace {
 
-struct Routed
+// halvexd's API over a fresh database for each input, so a finding replays from its input alone. The
+// status, script-skill and automation routes are the real handlers; the command, chat and Telegram
+// routes run skills, force-quit applications or call the Bot API, so a stand-in on their paths only
+// reads the body as they do.
+struct Backend
 {
-    int route = -1;
-    HttpRequest request;
+    std::unique_ptr<Database> database;
+    std::unique_ptr<EventStore> events;
+    std::unique_ptr<AutomationStore> automationStore;
+    std::unique_ptr<CustomSkillStore> customSkills;
+    std::unique_ptr<ConfigStore> config;
+    SkillRunner runner{SkillRunner::Limits{}};
+    std::unique_ptr<CommandRunner> commands;
+    std::unique_ptr<ChatResponder> chat;
+    TelegramBotApi telegramApi;
+    std::unique_ptr<TelegramLink> telegram;
+    std::unique_ptr<AutomationService> automations;
+    std::unique_ptr<ApiContext> context;
+    Router router;
+
+    explicit Backend(const QString& path)
+    {
+        QString error;
+        database = Database::open(path, &error);
+        FuzzText::require(database != nullptr, "the database opens");
+        events = std::make_unique<EventStore>(database->connection());
+        automationStore = std::make_unique<AutomationStore>(database->connection());
+        customSkills = std::make_unique<CustomSkillStore>(database->connection());
+        config = std::make_unique<ConfigStore>(database->connection());
+        commands = std::make_unique<CommandRunner>(runner, *customSkills);
+        chat = std::make_unique<ChatResponder>(*commands, *customSkills);
+        telegram = std::make_unique<TelegramLink>(*config, telegramApi);
+        automations = std::make_unique<AutomationService>(*automationStore, *customSkills);
+        context.reset(
+            new ApiContext{*events, *customSkills, *automations, *commands, *chat, *telegram, systemClock()});
+        ApiRoutes::addStatusRoutes(router, *context);
+        ApiRoutes::addCustomSkillRoutes(router, *context);
+        ApiRoutes::addAutomationRoutes(router, *context);
+        const QList<std::pair<QByteArray, QString>> standIns{
+            {"POST", "/api/command"},          {"POST", "/api/chat"},
+            {"GET", "/api/config/bot-info"},   {"POST", "/api/config/chat-id"},
+            {"POST", "/api/config/authorize"}, {"POST", "/api/setup"},
+        };
+        for (const auto& [method, path] : standIns) {
+            router.add(method, path, [](const HttpRequest& request, const HttpResponder& responder) {
+                responder.send(request.jsonObject() ? HttpResponse::succeeded()
+                                                    : HttpResponse::error(400, QStringLiteral("not JSON")));
+            });
+        }
+    }
 };
 
-// The API's method and path table; each handler notes which route took the request. The real handlers
-// run skills and force-quit applications, which a fuzzer must not do.
-const Router& apiRouter(Routed& routed)
+QString databasePath()
 {
-    static Router router;
-    static Routed* current = nullptr;
-    current = &routed;
-    static const bool filled = [] {
-        const QList<std::pair<QByteArray, QString>> routes{
-            {"GET", "/api/status"},
-            {"GET", "/api/stats"},
-            {"GET", "/api/xmtp-address"},
-            {"POST", "/api/command"},
-            {"POST", "/api/chat"},
-            {"GET", "/api/custom-skills"},
-            {"POST", "/api/custom-skills"},
-            {"PUT", "/api/custom-skills/*"},
-            {"DELETE", "/api/custom-skills/*"},
-            {"GET", "/api/automations"},
-            {"POST", "/api/automations"},
-            {"DELETE", "/api/automations/*"},
-            {"GET", "/api/config/bot-info"},
-            {"POST", "/api/config/chat-id"},
-            {"POST", "/api/config/authorize"},
-            {"POST", "/api/setup"},
-        };
-        for (int i = 0; i < routes.size(); ++i) {
-            router.add(routes[i].first, routes[i].second,
-                       [i](const HttpRequest& request, const HttpResponder&) {
-                           current->route = i;
-                           current->request = request;
-                       });
-        }
-        return true;
-    }();
-    Q_UNUSED(filled);
-    return router;
+    static QTemporaryDir directory(QDir("/dev/shm").isReadable()
+                                       ? QStringLiteral("/dev/shm/halvex-fuzz-XXXXXX")
+                                       : QDir::tempPath() + "/halvex-fuzz-XXXXXX");
+    return directory.path() + QStringLiteral("/backend.db");
+}
+
+void removeDatabase(const QString& path)
+{
+    for (const char* suffix : {"", "-wal", "-shm"})
+        QFile::remove(path + QLatin1String(suffix));
 }
 
 } // namespace
+
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
+{
+    // The SQLite driver is a plugin, found through the application object. Never destroyed: at exit it
+    // would run after Qt Sql's own statics are gone.
+    static QCoreApplication* application = new QCoreApplication(*argc, *argv);
+    Q_UNUSED(application);
+    return 0;
+}
 
 // A whole request (head and body) in, the answer out, as a connection hands it on, without a socket.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
@@ -77,17 +121,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (request.body.size() < bodyBytes)
         return 0; // the connection would still be waiting for the rest
 
-    Routed routed;
-    apiRouter(routed).handle(request, HttpResponder());
-    if (routed.route < 0)
-        return 0; // answered 404 or 405 by the router
-    FuzzText::require(routed.request.path == request.path, "the routed request is the one sent");
-    const std::optional<QJsonObject> body = routed.request.jsonObject();
-    const QJsonObject answer{
-        {QStringLiteral("success"), body.has_value()},
-        {QStringLiteral("name"), body ? JsonFields::string(*body, "name").value_or(QString()) : QString()},
-        {QStringLiteral("id"), routed.request.pathParameter}};
-    const QByteArray wire = HttpResponse::json(answer).serialize(request.keepAlive());
-    FuzzText::require(wire.startsWith("HTTP/1.1 200"), "an answer starts with its status line");
+    const QString path = databasePath();
+    removeDatabase(path);
+    int answers = 0;
+    QByteArray wire;
+    {
+        Backend backend(path);
+        backend.router.handle(request, HttpResponder([&](const HttpResponse& response) {
+                                  ++answers;
+                                  wire = response.serialize(request.keepAlive());
+                              }));
+    }
+    // Every one of these handlers answers at once, and only once.
+    FuzzText::require(answers == 1, "one answer per request");
+    FuzzText::require(wire.startsWith("HTTP/1.1 "), "an answer starts with its status line");
     return 0;
 }
