@@ -1,11 +1,16 @@
 # make run: build and start the product; make test: build with sanitizers and run every test;
 # make install: install both programs, the backend's user service and the desktop entry under PREFIX.
+# make test-release: every test in a Release build; make fuzz: each libFuzzer harness for FUZZ_SECONDS;
+# make soak: long runs that print the memory of both programs (not part of CI).
 JOBS ?= $(shell nproc)
 PREFIX ?= $(HOME)/.local
 RELEASE_DIR := build/release
 TEST_DIR := build/asan
+RELEASE_TEST_DIR := build/release-tests
+FUZZ_DIR := build/fuzz
+FUZZ_SECONDS ?= 60
 
-.PHONY: setup build run install test bench format clean
+.PHONY: setup build run install test test-release fuzz soak bench format clean
 
 setup:
 	@scripts/setup.sh
@@ -27,6 +32,26 @@ test: setup
 	cmake -S . -B $(TEST_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DHALVEX_SANITIZE=ON -DHALVEX_BUILD_BENCH=OFF
 	cmake --build $(TEST_DIR) -j $(JOBS)
 	ctest --test-dir $(TEST_DIR) --output-on-failure -j $(JOBS)
+
+test-release: setup
+	cmake -S . -B $(RELEASE_TEST_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release -DHALVEX_BUILD_BENCH=OFF
+	cmake --build $(RELEASE_TEST_DIR) -j $(JOBS)
+	ctest --test-dir $(RELEASE_TEST_DIR) --output-on-failure -j $(JOBS)
+
+fuzz: setup
+	cmake -S . -B $(FUZZ_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
+		-DHALVEX_BUILD_FUZZ=ON -DHALVEX_BUILD_TESTS=OFF -DHALVEX_BUILD_BENCH=OFF
+	cmake --build $(FUZZ_DIR) -j $(JOBS) --target halvex_fuzzers
+	@scripts/fuzz.sh $(FUZZ_DIR) $(FUZZ_SECONDS)
+
+soak: setup
+	cmake -S . -B $(RELEASE_TEST_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release -DHALVEX_BUILD_BENCH=OFF
+	cmake --build $(RELEASE_TEST_DIR) -j $(JOBS) --target halvex_soak
+	$(RELEASE_TEST_DIR)/tests/soak/halvex_soak
+	cmake -S . -B $(TEST_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DHALVEX_SANITIZE=ON -DHALVEX_BUILD_BENCH=OFF
+	cmake --build $(TEST_DIR) -j $(JOBS) --target halvex_soak
+	ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0 \
+		$(TEST_DIR)/tests/soak/halvex_soak --sanitizer
 
 bench: build
 	@scripts/bench.sh $(RELEASE_DIR)

@@ -7,13 +7,17 @@ HttpResponder::HttpResponder(HttpConnection* connection, quint64 serial)
 {
 }
 
+HttpResponder::HttpResponder(Sink sink) : m_sink(std::move(sink)) {}
+
 void HttpResponder::send(const HttpResponse& response) const
 {
-    if (m_connection)
+    if (m_sink)
+        m_sink(response);
+    else if (m_connection)
         m_connection->answer(m_serial, response);
 }
 
 bool HttpResponder::isConnected() const
 {
-    return m_connection && m_connection->isAnswerable(m_serial);
+    return m_sink ? true : m_connection && m_connection->isAnswerable(m_serial);
 }

@@ -4,6 +4,8 @@
 
 #include <QPointer>
 
+#include <functional>
+
 class HttpConnection;
 
 // Answers one request, now or later. Once the connection is gone, or the request was already answered,
@@ -11,8 +13,12 @@ class HttpConnection;
 class HttpResponder
 {
 public:
+    using Sink = std::function<void(const HttpResponse&)>;
+
     HttpResponder() = default;
     HttpResponder(HttpConnection* connection, quint64 serial);
+    // Answers go to `sink`, for requests handled without a connection (the fuzz harness of the router).
+    explicit HttpResponder(Sink sink);
 
     void send(const HttpResponse& response) const;
     bool isConnected() const;
@@ -20,4 +26,5 @@ public:
 private:
     QPointer<HttpConnection> m_connection;
     quint64 m_serial = 0;
+    Sink m_sink;
 };

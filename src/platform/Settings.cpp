@@ -13,6 +13,26 @@ namespace {
 
 constexpr double defaultRefreshInterval = 5.0;
 
+// QSettings writes whole lines through a save file, so a file that does not end in a line feed was cut
+// short by something else (a full disk, an interrupted copy). Its last line may hold a value cut
+// anywhere ("tr" for "true", half a token): without it that key reads as its default instead.
+void dropTornLastLine(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly) || file.size() == 0 || !file.seek(file.size() - 1))
+        return;
+    char last = 0;
+    if (!file.getChar(&last) || last == '\n')
+        return;
+    file.close();
+    // Cut through the descriptor that was read: a whole file renamed into place meanwhile is not touched.
+    if (!file.open(QIODevice::ReadWrite))
+        return;
+    const QByteArray bytes = file.readAll();
+    if (!bytes.isEmpty() && !bytes.endsWith('\n'))
+        file.resize(bytes.lastIndexOf('\n') + 1);
+}
+
 // macOS keeps the per-user defaults domain. Elsewhere the file's place follows the current home
 // directory (XDG), looked up afresh, so a process whose HOME changes follows it.
 std::unique_ptr<QSettings> openStore()
@@ -23,6 +43,7 @@ std::unique_ptr<QSettings> openStore()
 #else
     const QString file = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
                          QStringLiteral("/Halvex/Halvex.conf");
+    dropTornLastLine(file);
     return std::make_unique<QSettings>(file, QSettings::NativeFormat);
 #endif
 }

@@ -4,6 +4,7 @@
 #include <QQuickView>
 #include <QString>
 #include <QTest>
+#include <QtQuickTest/quicktest.h>
 
 // Finding and clicking the items of a loaded view by objectName, as a user's pointer would.
 namespace QuickItems {
@@ -35,9 +36,13 @@ inline QString text(QQuickView* view, const char* name)
     return found ? found->property("text").toString() : QString();
 }
 
-// A left click at the centre of a named item; false when it is missing or hidden.
+// A left click at the centre of a named item; false when it is missing or hidden. The click waits for
+// the layouts' pending polish: until then an item that just became visible still has the place and size
+// it had hidden, and a user sees and clicks it only where it lands after the polish.
 inline bool click(QQuickView* view, const char* name)
 {
+    if (!QQuickTest::qWaitForPolish(view))
+        return false;
     QQuickItem* target = find(view, name);
     if (!target || !target->isVisible())
         return false;
