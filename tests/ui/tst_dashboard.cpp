@@ -148,6 +148,30 @@ private Q_SLOTS:
         QVERIFY(item("threatScanSlot")->isVisible());
     }
 
+    // "Starting…" stays for the whole delay; the connection check then decides, here still down.
+    void servicesCardStartsTheBackend()
+    {
+        m_systemctl.reset();
+        m_systemctl = std::make_unique<FakeTool>("HALVEX_TOOL_SYSTEMCTL", "loaded\n");
+        Settings().setHasOnboarded(false); // no launch at start: only the card's calls follow
+        m_rig->backend.goDown();
+        openDashboard();
+        click("tab_settings");
+        QTRY_VERIFY(item("startBackend")->isVisible());
+        QCOMPARE(text("servicesState"), "Not running");
+        QCOMPARE(text("startLabel"), "Start");
+        const qsizetype before = m_systemctl->calls().size();
+        click("startBackend");
+        QCOMPARE(text("startLabel"), QString::fromUtf8("Starting…"));
+        QTest::qWait(2500);
+        QCOMPARE(text("startLabel"), QString::fromUtf8("Starting…"));
+        QTRY_COMPARE_WITH_TIMEOUT(text("startLabel"), "Start", 3000);
+        QCOMPARE(m_systemctl->calls().mid(before),
+                 (QList<QStringList>{{"--user", "stop", "halvex-backend.service"},
+                                     {"--user", "start", "halvex-backend.service"}}));
+        QVERIFY(item("startBackend")->isVisible());
+    }
+
     void strikeFillFollowsTheThreat()
     {
         openDashboard();
