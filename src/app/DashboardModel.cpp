@@ -198,7 +198,8 @@ void DashboardModel::startBackend()
     m_restartingBackend = true;
     Q_EMIT servicesChanged();
     m_state.backend().restart();
-    QTimer::singleShot(m_options.startCheckDelayMs, this, [this] {
+    // A precise timer: a coarse one may end "Starting…" up to 5 % early.
+    QTimer::singleShot(m_options.startCheckDelayMs, Qt::PreciseTimer, this, [this] {
         m_state.checkConnection();
         m_restartingBackend = false;
         Q_EMIT servicesChanged();
