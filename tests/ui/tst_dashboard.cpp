@@ -61,7 +61,7 @@ private Q_SLOTS:
         m_rig->backend.alerts << alertOf("camera", "zoom.us", QStringLiteral("pid 4242 opened /dev/video0"))
                               << alertOf("camera", "zoom.us") << alertOf("camera", "zoom.us")
                               << alertOf("microphone", "Recorder") << alertOf("camera", "Recorder")
-                              << alertOf("microphone", "coreaudiod") << alertOf("location", "Maps");
+                              << alertOf("microphone", "coreaudiod") << alertOf("location", "Maps", QString());
         openDashboard();
         QTRY_COMPARE(m_window->model()->feedCount(), 4);
         QTRY_VERIFY(item("statToday")->isVisible());
@@ -73,6 +73,7 @@ private Q_SLOTS:
         QCOMPARE(text("headline_1"), QString::fromUtf8("Recorder a accédé à le micro et la caméra"));
         QVERIFY(item("chevron_0")->isVisible());
         QVERIFY(!item("chevron_1")->isVisible());
+        QVERIFY(!item("chevron_3")->isVisible()); // empty details: no chevron either
         click("chevron_0");
         QTRY_VERIFY(item("details_0")->isVisible());
         QTest::qWait(200);
