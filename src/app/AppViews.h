@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 
+class AppState;
 class QWindow;
 
 // The windows of the application, built by the view layer. The application knows them only through
@@ -12,8 +13,13 @@ class QWindow;
 struct AppViews
 {
     using WindowFactory = std::function<std::unique_ptr<QWindow>()>;
+    using StateWindowFactory = std::function<std::unique_ptr<QWindow>(AppState& state)>;
+    // The dashboard opens the settings window through `openSettings`.
+    using DashboardFactory =
+        std::function<std::unique_ptr<QWindow>(AppState& state, std::function<void()> openSettings)>;
 
     TrayPanel::Factory panel;
     WindowFactory setupWindow;
-    WindowFactory dashboardWindow;
+    DashboardFactory dashboardWindow;
+    StateWindowFactory settingsWindow;
 };

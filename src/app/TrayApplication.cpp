@@ -2,6 +2,7 @@
 
 #include "app/AppDelegate.h"
 #include "app/AppState.h"
+#include "app/OnDemandWindow.h"
 #include "app/TrayIcon.h"
 #include "monitor/MonitorEngine.h"
 #include "platform/Settings.h"
@@ -22,20 +23,18 @@ int run(QApplication& application, const AppViews& views)
     AppState state;
     AppDelegate delegate({.setupWindow = views.setupWindow});
 
-    std::unique_ptr<QWindow> dashboard;
-    auto openDashboard = [&dashboard, &views] {
-        if (!dashboard)
-            dashboard = views.dashboardWindow();
-        dashboard->show();
-        dashboard->raise();
-        dashboard->requestActivate();
-    };
+    OnDemandWindow settings([&views, &state] { return views.settingsWindow(state); });
+    auto openSettings = [&settings] { settings.open(); };
+    OnDemandWindow dashboard(
+        [&views, &state, openSettings] { return views.dashboardWindow(state, openSettings); });
+    auto openDashboard = [&dashboard] { dashboard.open(); };
 
     // Monitoring starts when the panel is first shown; the panel, its QML engine and its model are
     // built only then, so an idle tray session stays small.
     std::unique_ptr<TrayPanel> panel;
     TrayIcon tray(state);
     tray.menu().addAction(QStringLiteral("Open Dashboard"), &application, openDashboard);
+    tray.menu().addAction(QStringLiteral("Settings…"), &application, openSettings);
     tray.menu().addSeparator();
     tray.menu().addAction(QStringLiteral("Quit"), &application, &QCoreApplication::quit);
     if (QSystemTrayIcon::isSystemTrayAvailable()) {
@@ -52,7 +51,11 @@ int run(QApplication& application, const AppViews& views)
     }
 
     // The panel's window goes while the event loop still runs, so the scene graph can release its textures.
-    QObject::connect(&application, &QCoreApplication::aboutToQuit, &tray, [&panel] { panel.reset(); });
+    QObject::connect(&application, &QCoreApplication::aboutToQuit, &tray, [&panel, &dashboard, &settings] {
+        panel.reset();
+        dashboard.release();
+        settings.release();
+    });
     QObject::connect(&application, &QCoreApplication::aboutToQuit, &delegate,
                      &AppDelegate::applicationWillTerminate);
     delegate.applicationDidFinishLaunching();

@@ -2,6 +2,7 @@
 #include "app/HeadlessMode.h"
 #include "app/TrayApplication.h"
 #include "ui/AppWindows.h"
+#include "ui/DashboardWindow.h"
 #include "ui/MenuBarPanel.h"
 
 #include <QApplication>
@@ -53,5 +54,5 @@ int main(int argc, char** argv)
     }
     QApplication application(argc, argv);
     return TrayApplication::run(application, {&MenuBarPanel::make, &AppWindows::createSetupWindow,
-                                              &AppWindows::createDashboardWindow});
+                                              &DashboardWindow::make, &SettingsWindow::make});
 }

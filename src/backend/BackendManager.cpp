@@ -29,7 +29,44 @@ QString BackendManager::agentFilePath() const
 
 bool BackendManager::plistExists() const
 {
-    return QFileInfo::exists(agentFilePath());
+    if (m_platform == Platform::Kind::MacOS)
+        return QFileInfo::exists(agentFilePath());
+    return m_serviceInstalled;
+}
+
+void BackendManager::setServiceInstalled(bool installed)
+{
+    if (installed == m_serviceInstalled)
+        return;
+    m_serviceInstalled = installed;
+    Q_EMIT serviceInstalledChanged();
+}
+
+void BackendManager::refreshServiceInstalled()
+{
+    if (m_platform == Platform::Kind::MacOS)
+        setServiceInstalled(plistExists());
+    else
+        askSystemd({});
+}
+
+// `make install` puts the unit under <prefix>/share/systemd/user, a package under /usr/lib, a user
+// under ~/.config: only systemd knows which of its search paths holds it, and "not-found" means none.
+void BackendManager::askSystemd(std::function<void()> then)
+{
+    ProcessOptions options;
+    options.timeoutMs = 10000;
+    options.outputCap = 4096;
+    const QStringList arguments{QStringLiteral("--user"),  QStringLiteral("show"),
+                                QStringLiteral("-p"),      QStringLiteral("LoadState"),
+                                QStringLiteral("--value"), QLatin1String(unitName)};
+    ChildProcess::run(ToolPaths::path(Tool::Systemctl), arguments, options, this,
+                      [this, then = std::move(then)](const ProcessResult& result) {
+                          setServiceInstalled(result.succeeded() &&
+                                              result.standardOutput.trimmed() == QByteArrayLiteral("loaded"));
+                          if (then)
+                              then();
+                      });
 }
 
 void BackendManager::launchctl(const QStringList& arguments)
@@ -74,10 +111,16 @@ void BackendManager::startServiceLater(int delayMs)
 
 void BackendManager::autoLaunchIfNeeded()
 {
-    if (!plistExists())
-        return;
-    loadService();
-    startServiceLater(m_delays.startAfterLoadMs);
+    const auto launch = [this] {
+        if (!plistExists())
+            return;
+        loadService();
+        startServiceLater(m_delays.startAfterLoadMs);
+    };
+    if (m_platform == Platform::Kind::MacOS)
+        launch();
+    else
+        askSystemd(launch);
 }
 
 void BackendManager::restart()

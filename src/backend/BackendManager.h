@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 // Starts and restarts the local backend service, which runs as a per-user service installed by
 // something else: a launchd agent on macOS, a systemd user unit on Linux. Every command is fired and
 // forgotten; whether the backend runs shows only through its status endpoint. Main thread only.
@@ -26,11 +28,16 @@ public:
     explicit BackendManager(Delays delays, QObject* parent = nullptr);
 
     QString label() const { return QLatin1String(defaultLabel); }
-    // The launchd property list on macOS, the unit file in the systemd user directory on Linux.
+    // The launchd property list on macOS; on Linux the unit's usual place in the user's systemd
+    // directory, though systemd alone knows where an installed unit really is.
     QString agentFilePath() const;
+    // Whether the service is installed: the property list exists (macOS), or systemd loaded the unit
+    // from wherever it was installed (Linux; the last answer of refreshServiceInstalled, false before).
     bool plistExists() const;
+    // Asks again; serviceInstalledChanged follows a changed answer. On Linux systemd answers later.
+    void refreshServiceInstalled();
 
-    // Loads (enables) and then starts the service, when its agent file exists.
+    // Loads (enables) and then starts the service, when it is installed.
     void autoLaunchIfNeeded();
     // Stops the service, then starts it again.
     void restart();
@@ -44,7 +51,12 @@ public:
     // stops it before any change to the file and without a restart.
     void saveBotToken(const QString& token);
 
+Q_SIGNALS:
+    void serviceInstalledChanged();
+
 private:
+    void askSystemd(std::function<void()> then);
+    void setServiceInstalled(bool installed);
     void loadService();
     void startService();
     void stopService();
@@ -52,4 +64,5 @@ private:
 
     Delays m_delays;
     Platform::Kind m_platform;
+    bool m_serviceInstalled = false;
 };

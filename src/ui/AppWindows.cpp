@@ -31,15 +31,4 @@ std::unique_ptr<QQuickWindow> createSetupWindow()
     return window;
 }
 
-std::unique_ptr<QQuickWindow> createDashboardWindow()
-{
-    auto window = std::make_unique<QQuickWindow>();
-    window->setTitle(QStringLiteral("Halvex"));
-    window->setColor(background);
-    window->resize(dashboardWidth, dashboardHeight);
-    window->setMinimumSize(window->size());
-    centreOnScreen(*window);
-    return window;
-}
-
 } // namespace AppWindows

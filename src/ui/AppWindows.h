@@ -9,13 +9,9 @@ namespace AppWindows {
 
 inline constexpr int setupWidth = 440;
 inline constexpr int setupHeight = 560;
-inline constexpr int dashboardWidth = 1000;
-inline constexpr int dashboardHeight = 700;
 
 // "Halvex Setup": 440 × 560, centred, closable, not resizable.
 std::unique_ptr<QQuickWindow> createSetupWindow();
-// "Halvex": the dashboard, at least 1000 × 700.
-std::unique_ptr<QQuickWindow> createDashboardWindow();
 
 void centreOnScreen(QQuickWindow& window);
 

@@ -3,7 +3,9 @@
 #include "app/AppState.h"
 #include "app/AutomationSettings.h"
 #include "app/CleanupRun.h"
+#include "app/DashboardModel.h"
 #include "app/MenuBarModel.h"
+#include "app/SettingsModel.h"
 
 #include <QtQml/qqml.h>
 
@@ -38,4 +40,28 @@ struct AutomationSettingsForeign
     QML_FOREIGN(AutomationSettings)
     QML_NAMED_ELEMENT(AutomationSettings)
     QML_UNCREATABLE("AutomationSettings belongs to MenuBarModel")
+};
+
+struct DashboardModelForeign
+{
+    Q_GADGET
+    QML_FOREIGN(DashboardModel)
+    QML_NAMED_ELEMENT(DashboardModel)
+    QML_UNCREATABLE("DashboardModel is created by the dashboard window")
+};
+
+struct AlertFeedRowsForeign
+{
+    Q_GADGET
+    QML_FOREIGN(AlertFeedRows)
+    QML_NAMED_ELEMENT(AlertFeedRows)
+    QML_UNCREATABLE("AlertFeedRows belongs to DashboardModel")
+};
+
+struct SettingsModelForeign
+{
+    Q_GADGET
+    QML_FOREIGN(SettingsModel)
+    QML_NAMED_ELEMENT(SettingsModel)
+    QML_UNCREATABLE("SettingsModel is created by the settings window")
 };

@@ -56,6 +56,7 @@ const IconEntry iconTable[] = {
     {"lock.slash.fill", "lock-open-fill"},
     {"message.fill", "chat-circle-fill"},
     {"mic.fill", "microphone-fill"},
+    {"network", "globe"},
     {"number", "hash"},
     {"paperplane.circle.fill", "telegram-logo-fill"},
     {"paperplane.fill", "paper-plane-tilt-fill"},

@@ -210,8 +210,9 @@ private Q_SLOTS:
         QTest::addColumn<bool>("unitFile");
         QTest::addColumn<int>("calls");
         QTest::newRow("first run") << false << true << 0;
-        QTest::newRow("onboarded, no unit") << true << false << 0;
-        QTest::newRow("onboarded with unit") << true << true << 2;
+        // Once onboarded, systemd is asked whether the unit is installed, then told to enable and start it.
+        QTest::newRow("onboarded, no unit") << true << false << 1;
+        QTest::newRow("onboarded with unit") << true << true << 3;
     }
 
     void backendServiceIsLaunchedOnlyAfterOnboarding()
@@ -219,20 +220,17 @@ private Q_SLOTS:
         QFETCH(bool, onboarded);
         QFETCH(bool, unitFile);
         QFETCH(int, calls);
-        FakeTool systemctl("HALVEX_TOOL_SYSTEMCTL");
+        FakeTool systemctl("HALVEX_TOOL_SYSTEMCTL", unitFile ? "loaded\n" : "not-found\n");
         Settings().setHasOnboarded(onboarded);
-        const QString unit = m_rig->home.path() + "/.config/systemd/user/halvex-backend.service";
-        if (unitFile) {
-            QDir().mkpath(QFileInfo(unit).absolutePath());
-            QFile file(unit);
-            QVERIFY(file.open(QIODevice::WriteOnly));
-        }
         AppState state(fastOptions());
         QTRY_VERIFY(state.isConnected());
         QTest::qWait(300);
         QCOMPARE(systemctl.calls().size(), calls);
         if (calls)
-            QCOMPARE(systemctl.calls().last(), (QStringList{"--user", "start", "halvex-backend.service"}));
+            QCOMPARE(systemctl.calls().last(),
+                     (calls == 1 ? QStringList{"--user", "show", "-p", "LoadState", "--value",
+                                               "halvex-backend.service"}
+                                 : QStringList{"--user", "start", "halvex-backend.service"}));
         QCOMPARE(state.hasOnboarded(), onboarded);
     }
 

@@ -5,6 +5,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QSignalSpy>
 #include <QTest>
 
 #include <memory>
@@ -21,7 +22,16 @@ struct FakeServiceTool
           tool(macOS ? QStringLiteral("HALVEX_TOOL_LAUNCHCTL") : QStringLiteral("HALVEX_TOOL_SYSTEMCTL"))
     {
         qputenv("HALVEX_PLATFORM", platform.toLatin1());
-        tool.setScriptBody(QStringLiteral("date +%s%3N >> '%1.times'\n").arg(tool.logPath()));
+        // Like systemd, the fake finds the unit in any directory of the user's search path.
+        const QString home = QDir::homePath();
+        tool.setScriptBody(
+            QStringLiteral("date +%s%3N >> '%1.times'\n"
+                           "if [ \"$2\" = show ]; then\n"
+                           "  if [ -e '%2/.config/systemd/user/halvex-backend.service' ] ||\n"
+                           "     [ -e '%2/.local/share/systemd/user/halvex-backend.service' ]; then\n"
+                           "    echo loaded; else echo not-found; fi\n"
+                           "fi\n")
+                .arg(tool.logPath(), home));
     }
     ~FakeServiceTool() { qunsetenv("HALVEX_PLATFORM"); }
 
@@ -40,6 +50,8 @@ struct FakeServiceTool
     // The argument lists the manager should produce for one verb on this platform.
     QStringList expected(const QString& verb, const QString& agentFile = {}) const
     {
+        if (verb == "show")
+            return {"--user", "show", "-p", "LoadState", "--value", "halvex-backend.service"};
         if (macOS)
             return verb == "load" ? QStringList{"load", "-w", agentFile}
                                   : QStringList{verb, "com.halvex.backend"};
@@ -80,6 +92,12 @@ class BackendManagerTest : public QObject
                                    : m_home.path() + "/.config/systemd/user/halvex-backend.service";
     }
 
+    // Where `make install` with its default prefix puts the unit.
+    QString installedUnit() const
+    {
+        return m_home.path() + "/.local/share/systemd/user/halvex-backend.service";
+    }
+
     void platforms()
     {
         QTest::addColumn<QString>("platform");
@@ -90,7 +108,8 @@ class BackendManagerTest : public QObject
 private Q_SLOTS:
     void init()
     {
-        for (const char* created : {"/Library", "/.config/systemd", "/Documents", "/backend"})
+        for (const char* created :
+             {"/Library", "/.config/systemd", "/.local/share/systemd", "/Documents", "/backend"})
             QDir(m_home.path() + created).removeRecursively();
         Settings().remove(SettingsKey::backendWorkDir);
         Settings().remove(SettingsKey::telegramBotToken);
@@ -109,10 +128,27 @@ private Q_SLOTS:
         QFETCH(QString, platform);
         FakeServiceTool fake(platform);
         BackendManager manager;
+        QSignalSpy changed(&manager, &BackendManager::serviceInstalledChanged);
         QCOMPARE(manager.agentFilePath(), agentFile(platform));
+        manager.refreshServiceInstalled();
+        QTest::qWait(platform == "linux" ? 300 : 0);
         QVERIFY(!manager.plistExists());
+        QCOMPARE(changed.size(), 0);
         writeFile(agentFile(platform), "<plist/>");
-        QVERIFY(manager.plistExists());
+        manager.refreshServiceInstalled();
+        QTRY_VERIFY(manager.plistExists());
+        QCOMPARE(changed.size(), 1);
+    }
+
+    // The unit is found where the install put it, not only in the user's own configuration directory.
+    void installedUnitIsFoundThroughSystemd()
+    {
+        FakeServiceTool fake("linux");
+        writeFile(installedUnit(), "[Service]\n");
+        BackendManager manager;
+        manager.refreshServiceInstalled();
+        QTRY_VERIFY(manager.plistExists());
+        QCOMPARE(fake.tool.calls(), (QList<QStringList>{fake.expected("show")}));
     }
 
     void autoLaunchNeedsTheAgentFile_data() { platforms(); }
@@ -120,17 +156,21 @@ private Q_SLOTS:
     {
         QFETCH(QString, platform);
         FakeServiceTool fake(platform);
+        const bool onLinux = platform == "linux";
+        const QString unit = onLinux ? installedUnit() : agentFile(platform);
         BackendManager manager(shortDelays);
         manager.autoLaunchIfNeeded();
         QTest::qWait(400);
-        QCOMPARE(fake.tool.calls().size(), 0);
+        const QList<QStringList> asked =
+            onLinux ? QList<QStringList>{fake.expected("show")} : QList<QStringList>{};
+        QCOMPARE(fake.tool.calls(), asked);
 
-        writeFile(agentFile(platform), "<plist/>");
+        writeFile(unit, "<plist/>");
         manager.autoLaunchIfNeeded();
-        QVERIFY(fake.tool.waitForCalls(2));
+        QVERIFY(fake.tool.waitForCalls(onLinux ? 4 : 2));
         QTest::qWait(200);
         QCOMPARE(fake.tool.calls(),
-                 (QList<QStringList>{fake.expected("load", agentFile(platform)), fake.expected("start")}));
+                 (asked + asked + QList<QStringList>{fake.expected("load", unit), fake.expected("start")}));
     }
 
     void restartStopsThenStarts_data() { platforms(); }
@@ -170,10 +210,11 @@ private Q_SLOTS:
             manager.autoLaunchIfNeeded();
         else
             manager.restart();
-        QVERIFY(fake.tool.waitForCalls(2));
-        QTRY_COMPARE(fake.times().size(), 2);
+        const int calls = launch && platform == "linux" ? 3 : 2;
+        QVERIFY(fake.tool.waitForCalls(calls));
+        QTRY_COMPARE(fake.times().size(), calls);
         const QList<qint64> times = fake.times();
-        QVERIFY2(times.at(1) - calledAt >= delayMs, qPrintable(QString::number(times.at(1) - calledAt)));
+        QVERIFY2(times.last() - calledAt >= delayMs, qPrintable(QString::number(times.last() - calledAt)));
         QCOMPARE(fake.tool.calls().last(), fake.expected("start"));
     }
 

@@ -1,0 +1,165 @@
+#include "app/SettingsModel.h"
+
+#include "app/AppState.h"
+#include "app/DashboardRules.h"
+#include "app/MenuBarRules.h"
+#include "monitor/MonitorEngine.h"
+#include "platform/HttpExchange.h"
+#include "platform/HttpUrl.h"
+#include "platform/Platform.h"
+#include "platform/SystemRoots.h"
+#include "platform/ToolPaths.h"
+
+#include <QClipboard>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
+#include <QGuiApplication>
+
+SettingsModel::SettingsModel(AppState& state, QObject* parent) : SettingsModel(state, systemProbes(), parent)
+{
+}
+
+SettingsModel::SettingsModel(AppState& state, Probes probes, QObject* parent)
+    : QObject(parent), m_state(state), m_probes(std::move(probes))
+{
+    connect(&m_state.engine(), &MonitorEngine::isMonitoringChanged, this, &SettingsModel::monitoringChanged);
+    connect(&m_state, &AppState::alertsChanged, this, &SettingsModel::alertsStoredChanged);
+}
+
+SettingsModel::Probes SettingsModel::systemProbes()
+{
+    return {SystemRoots::procRoot(), SystemRoots::devRoot(), ToolPaths::path(Tool::PwDump),
+            ToolPaths::path(Tool::Pactl),
+            QStringLiteral("/usr/share/dbus-1/system-services/org.freedesktop.GeoClue2.service")};
+}
+
+QList<SettingsModel::Source> SettingsModel::probeSources(const Probes& probes)
+{
+    const bool proc = QFileInfo(probes.procRoot + QStringLiteral("/self/fd")).isReadable();
+    const bool video =
+        !QDir(probes.devRoot).entryList({QStringLiteral("video*")}, QDir::System | QDir::Files).isEmpty();
+    const auto runnable = [](const QString& path) { return QFileInfo(path).isExecutable(); };
+    return {
+        {QStringLiteral("Processes (/proc)"), QStringLiteral("which programs hold a camera device open"),
+         proc},
+        {QStringLiteral("Video devices"), QStringLiteral("/dev/video* openings"), video},
+        {QStringLiteral("PipeWire"), QStringLiteral("microphone and portal camera streams"),
+         runnable(probes.pwDump)},
+        {QStringLiteral("PulseAudio"), QStringLiteral("microphone recordings when PipeWire is absent"),
+         runnable(probes.pactl)},
+        {QStringLiteral("GeoClue"), QStringLiteral("location requests"),
+         QFileInfo::exists(probes.geoClueService)},
+    };
+}
+
+bool SettingsModel::isMonitoring() const
+{
+    return m_state.engine().isMonitoring();
+}
+
+QString SettingsModel::monitoringText() const
+{
+    return isMonitoring() ? QStringLiteral("Active — camera, microphone & location monitored")
+                          : QStringLiteral("Stopped");
+}
+
+QString SettingsModel::monitoringButtonText() const
+{
+    return isMonitoring() ? QStringLiteral("Stop Monitoring") : QStringLiteral("Start Monitoring");
+}
+
+int SettingsModel::alertsStored() const
+{
+    return int(m_state.alerts().size());
+}
+
+bool SettingsModel::isMacOS() const
+{
+    return Platform::isMacOS();
+}
+
+QString SettingsModel::diskAccessNote() const
+{
+    if (isMacOS())
+        return QStringLiteral("Halvex needs Full Disk Access to view and manage app permissions.");
+    return QStringLiteral("Halvex needs no special access on Linux: it reads these system sources with your "
+                          "own rights.");
+}
+
+QVariantList SettingsModel::sources() const
+{
+    QVariantList list;
+    for (const Source& source : m_sources) {
+        list << QVariantMap{{QStringLiteral("name"), source.name},
+                            {QStringLiteral("detail"), source.detail},
+                            {QStringLiteral("available"), source.available}};
+    }
+    return list;
+}
+
+QString SettingsModel::versionText() const
+{
+    return MenuBarRules::shortVersion();
+}
+
+void SettingsModel::appeared()
+{
+    fetchXMTPStatus();
+    if (!isMacOS()) {
+        const QList<Source> probed = probeSources(m_probes);
+        if (probed != m_sources) {
+            m_sources = probed;
+            Q_EMIT sourcesChanged();
+        }
+    }
+}
+
+void SettingsModel::fetchXMTPStatus()
+{
+    HttpCall call;
+    call.url = HttpUrl::appendPath(m_state.client().apiURL(), QStringLiteral("api/xmtp-address"));
+    call.timeoutMs = 10000;
+    HttpExchange::send(m_network, call, this, [this](const HttpOutcome& outcome) {
+        // Whatever the status, a JSON object in the body is the answer; anything else changes nothing.
+        const std::optional<DashboardRules::XmtpState> state = DashboardRules::xmtpFromReply(outcome.body);
+        if (!state || (state->running == m_xmtpRunning && state->address == m_xmtpAddress))
+            return;
+        m_xmtpRunning = state->running;
+        m_xmtpAddress = state->address;
+        Q_EMIT xmtpChanged();
+    });
+}
+
+void SettingsModel::copyAddress()
+{
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    clipboard->clear();
+    clipboard->setText(m_xmtpAddress);
+}
+
+void SettingsModel::toggleMonitoring()
+{
+    if (isMonitoring())
+        m_state.engine().stop();
+    else
+        m_state.engine().start();
+}
+
+void SettingsModel::clearAllAlerts()
+{
+    m_state.engine().setAlerts({});
+    m_state.engine().persistAlerts();
+}
+
+void SettingsModel::openPrivacySettings()
+{
+    if (isMacOS())
+        QDesktopServices::openUrl(
+            QUrl(QStringLiteral("x-apple.systempreferences:com.apple.preference.security?Privacy_AllFiles")));
+}
+
+void SettingsModel::openXmtpChat()
+{
+    QDesktopServices::openUrl(QUrl(QStringLiteral("https://xmtp.chat/")));
+}

@@ -1,0 +1,292 @@
+#include "app/AppState.h"
+#include "app/DashboardModel.h"
+#include "app/DashboardRules.h"
+#include "app/OnDemandWindow.h"
+#include "app/SettingsModel.h"
+#include "monitor/MonitorEngine.h"
+#include "platform/Settings.h"
+#include "support/FakeBackendHome.h"
+#include "support/QuickItems.h"
+#include "support/TestEnvironment.h"
+#include "ui/DashboardWindow.h"
+
+#include <QDir>
+#include <QQuickItem>
+#include <QSignalSpy>
+#include <QTest>
+#include <QtQml/qqmlextensionplugin.h>
+
+Q_IMPORT_QML_PLUGIN(Halvex_UiPlugin)
+
+namespace {
+
+SecurityAlert alertOf(const QString& type, const QString& app, std::optional<QString> details = std::nullopt)
+{
+    return {type,
+            app,
+            {},
+            QDateTime::currentDateTimeUtc().addSecs(-90).toString(Qt::ISODateWithMs),
+            std::move(details)};
+}
+
+} // namespace
+
+// The dashboard and the settings window, loaded offscreen against a real AppState with the fake
+// backend and driven by objectName as a user would.
+class DashboardTest : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase() { QCoreApplication::setApplicationVersion("2.3.4"); }
+
+    void init()
+    {
+        m_rig = std::make_unique<FakeBackendHome>();
+        m_systemctl = std::make_unique<FakeTool>("HALVEX_TOOL_SYSTEMCTL", "not-found\n");
+        Settings().setHasOnboarded(true);
+        Settings().setProtectionEnabled(false);
+    }
+
+    void cleanup()
+    {
+        m_window.reset();
+        m_systemctl.reset();
+        m_state.reset();
+        m_rig.reset();
+    }
+
+    void feedBlocksAndExplains()
+    {
+        FakeTool pkill("HALVEX_TOOL_PKILL", {}, 1);
+        m_rig->backend.alerts << alertOf("camera", "zoom.us", QStringLiteral("pid 4242 opened /dev/video0"))
+                              << alertOf("camera", "zoom.us") << alertOf("camera", "zoom.us")
+                              << alertOf("microphone", "Recorder") << alertOf("camera", "Recorder")
+                              << alertOf("microphone", "coreaudiod") << alertOf("location", "Maps", QString());
+        openDashboard();
+        QTRY_COMPARE(m_window->model()->feedCount(), 4);
+        QTRY_VERIFY(item("statToday")->isVisible());
+        QCOMPARE(item("statToday")->property("value").toString(), "2");
+        QCOMPARE(item("statAllTime")->property("value").toString(), "3");
+        QCOMPARE(text("monitoringState"), "STANDBY");
+        QCOMPARE(text("headline_0"), QString::fromUtf8("Zoom a regardé par ta caméra · 3×"));
+        QCOMPARE(text("count_0"), QString::fromUtf8("×3"));
+        QCOMPARE(text("headline_1"), QString::fromUtf8("Recorder a accédé à le micro et la caméra"));
+        QVERIFY(item("chevron_0")->isVisible());
+        QVERIFY(!item("chevron_1")->isVisible());
+        QVERIFY(!item("chevron_3")->isVisible()); // empty details: no chevron either
+        click("chevron_0");
+        QTRY_VERIFY(item("details_0")->isVisible());
+        QTest::qWait(200);
+        save(m_window.get(), "dashboard-alerts");
+
+        click("block_0");
+        QTRY_VERIFY(isShown("confirmTitle"));
+        QCOMPARE(text("confirmTitle"), "Bloquer Zoom ?");
+        QCOMPARE(text("confirmMessage"),
+                 "Cette action va forcer la fermeture de Zoom. Tu pourras la rouvrir normalement.");
+        click("confirmBlockButton");
+        QCOMPARE(text("blockLabel_0"), QString::fromUtf8("Bloqué"));
+        QVERIFY(pkill.waitForCalls(1));
+        QCOMPARE(pkill.calls(), (QList<QStringList>{{"-i", "zoom\\.us"}}));
+        QTRY_VERIFY(!isShown("confirmTitle"));
+        click("block_0"); // blocked: nothing happens
+        QTest::qWait(100);
+        QVERIFY(!isShown("confirmTitle"));
+
+        click("why_2");
+        QTRY_VERIFY(isShown("whyExplanation"));
+        QCOMPARE(text("whyApp"), "System audio");
+        QCOMPARE(text("whyExplanation"), m_window->model()->feed()->rows().at(2).explanation);
+        QVERIFY(text("whyExplanation").startsWith("System audio is a built-in system component."));
+        QCOMPARE(text("whyRisk"), "Normal");
+        QTest::qWait(200);
+        save(m_window.get(), "dashboard-why");
+        click("whyClose");
+        QTRY_VERIFY(!isShown("whyExplanation"));
+
+        // The feed keeps its state across a tab change.
+        click("tab_settings");
+        click("tab_alerts");
+        QCOMPARE(text("blockLabel_0"), QString::fromUtf8("Bloqué"));
+        QVERIFY(item("details_0")->isVisible());
+    }
+
+    void tabsSwitchAndTheEmptyFeed()
+    {
+        openDashboard();
+        QTRY_VERIFY(m_state->isConnected());
+        QVERIFY(item("alertsEmptyState")->isVisible());
+        QCOMPARE(text("emptyTitle"), "All clear ");
+        QTest::qWait(100);
+        save(m_window.get(), "dashboard-empty");
+
+        const struct
+        {
+            const char* tab;
+            const char* content;
+        } tabs[] = {
+            {"tab_settings", "settingsTab"}, {"tab_control", "consoleSlot"}, {"tab_alerts", "alertsTab"}};
+        for (const auto& step : tabs) {
+            click(step.tab);
+            for (const char* content : {"alertsTab", "consoleSlot", "settingsTab"}) {
+                const bool selected = qstrcmp(content, step.content) == 0;
+                QCOMPARE(item(content)->opacity(), selected ? 1.0 : 0.0);
+                QCOMPARE(item(content)->isEnabled(), selected);
+            }
+        }
+        click("tab_settings");
+        QTRY_COMPARE(text("servicesState"), "Running");
+        QVERIFY(!item("startBackend")->isVisible());
+        QCOMPARE(text("footerVersion"), QString::fromUtf8("Halvex · v2.3.4"));
+        for (const char* slot : {"telegramCardSlot", "automationsSlot", "threatScanSlot"})
+            QVERIFY2(QuickItems::find(m_window->contentItem(), QString::fromLatin1(slot)), slot);
+        QTest::qWait(100);
+        save(m_window.get(), "dashboard-settings");
+
+        QVERIFY(!item("threatScanSlot")->isVisible());
+        click("strikeButton");
+        QVERIFY(m_window->model()->showStrike());
+        QVERIFY(item("threatScanSlot")->isVisible());
+    }
+
+    // "Starting…" stays for the whole delay; the connection check then decides, here still down.
+    void servicesCardStartsTheBackend()
+    {
+        m_systemctl.reset();
+        m_systemctl = std::make_unique<FakeTool>("HALVEX_TOOL_SYSTEMCTL", "loaded\n");
+        Settings().setHasOnboarded(false); // no launch at start: only the card's calls follow
+        m_rig->backend.goDown();
+        openDashboard();
+        click("tab_settings");
+        QTRY_VERIFY(item("startBackend")->isVisible());
+        QCOMPARE(text("servicesState"), "Not running");
+        QCOMPARE(text("startLabel"), "Start");
+        const qsizetype before = m_systemctl->calls().size();
+        click("startBackend");
+        QCOMPARE(text("startLabel"), QString::fromUtf8("Starting…"));
+        QTest::qWait(2500);
+        QCOMPARE(text("startLabel"), QString::fromUtf8("Starting…"));
+        QTRY_COMPARE_WITH_TIMEOUT(text("startLabel"), "Start", 3000);
+        QCOMPARE(m_systemctl->calls().mid(before),
+                 (QList<QStringList>{{"--user", "stop", "halvex-backend.service"},
+                                     {"--user", "start", "halvex-backend.service"}}));
+        QVERIFY(item("startBackend")->isVisible());
+    }
+
+    void strikeFillFollowsTheThreat()
+    {
+        openDashboard();
+        const QQuickItem* strike = item("strikeButton");
+        QCOMPARE(strike->property("fillOpacity").toReal(), 0.14);
+        m_state->engine().recordAlert("camera", "Spy", std::nullopt);
+        QTRY_COMPARE(strike->property("fillOpacity").toReal(), 0.25);
+    }
+
+    void settingsWindowShowsItsSections()
+    {
+        m_rig->backend.xmtpStatus = QJsonObject{{"running", true}};
+        m_rig->backend.alerts << alertOf("camera", "Zoom");
+        m_state = std::make_unique<AppState>();
+        SettingsWindow window(*m_state);
+        QCOMPARE(window.size(), QSize(450, 520));
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QTRY_COMPARE(QuickItems::text(&window, "xmtpAddress"), "Unavailable");
+        QVERIFY(QuickItems::find(&window, "copyAddress")->isVisible());
+        QVERIFY(!QuickItems::find(&window, "xmtpHint")->isVisible());
+        QTRY_COMPARE(QuickItems::text(&window, "alertsStored"), "1");
+        QCOMPARE(QuickItems::text(&window, "monitoringState"), "Stopped");
+        QCOMPARE(QuickItems::text(&window, "aboutVersion"), "2.3.4");
+        QVERIFY(QuickItems::find(&window, "source_0"));
+        QTest::qWait(200);
+        save(&window, "settings-window");
+
+        QVERIFY(QuickItems::click(&window, "toggleMonitoring"));
+        QTRY_VERIFY(m_state->engine().isMonitoring());
+        QTRY_COMPARE(QuickItems::text(&window, "toggleMonitoring"), "Stop Monitoring");
+        m_state->engine().stop();
+    }
+
+    // Closing releases the window and its engine; opening again builds a new one, a second open raises.
+    void dashboardIsReleasedWhenClosed()
+    {
+        m_state = std::make_unique<AppState>();
+        int settingsOpened = 0;
+        OnDemandWindow dashboard([this, &settingsOpened] {
+            return DashboardWindow::make(*m_state, [&settingsOpened] { ++settingsOpened; });
+        });
+        QSignalSpy released(&dashboard, &OnDemandWindow::released);
+        dashboard.open();
+        QPointer<QWindow> first = dashboard.window();
+        QVERIFY(first);
+        QCOMPARE(first->title(), "Halvex");
+        QCOMPARE(first->minimumSize(), QSize(1000, 700));
+        QVERIFY(QTest::qWaitForWindowExposed(first));
+        dashboard.open();
+        QCOMPARE(dashboard.window(), first.data());
+
+        auto* view = static_cast<DashboardWindow*>(first.data());
+        view->model()->openSettings();
+        QCOMPARE(settingsOpened, 1);
+
+        first->close();
+        QTRY_COMPARE(released.size(), 1);
+        QVERIFY(!first);
+        QVERIFY(!dashboard.window());
+        dashboard.open();
+        QVERIFY(dashboard.window());
+        QVERIFY(QTest::qWaitForWindowExposed(dashboard.window()));
+    }
+
+private:
+    void openDashboard()
+    {
+        m_state = std::make_unique<AppState>();
+        m_window = std::make_unique<DashboardWindow>(*m_state, [] {});
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+        QVERIFY(m_window->rootObject());
+    }
+
+    // Popups hang under the window's overlay, beside the root item: search from the content item.
+    QQuickItem* item(const char* name)
+    {
+        QQuickItem* found = QuickItems::find(m_window->contentItem(), QString::fromLatin1(name));
+        if (!found)
+            qFatal("no item %s", name);
+        return found;
+    }
+
+    QString text(const char* name) { return item(name)->property("text").toString(); }
+
+    // A popup's items join the window only while it is open.
+    bool isShown(const char* name)
+    {
+        const QQuickItem* found = QuickItems::find(m_window->contentItem(), QString::fromLatin1(name));
+        return found && found->isVisible();
+    }
+
+    void click(const char* name)
+    {
+        QQuickItem* target = item(name);
+        QVERIFY2(target->isVisible(), name);
+        const QPointF centre = target->mapToScene(QPointF(target->width() / 2, target->height() / 2));
+        QTest::mouseClick(m_window.get(), Qt::LeftButton, {}, centre.toPoint());
+    }
+
+    void save(QQuickWindow* window, const QString& name)
+    {
+        const QImage image = window->grabWindow();
+        QVERIFY(!image.isNull());
+        QDir().mkpath(QStringLiteral(HALVEX_BINARY_DIR "/ui-shots"));
+        QVERIFY(image.save(QStringLiteral(HALVEX_BINARY_DIR "/ui-shots/") + name + ".png"));
+    }
+
+    std::unique_ptr<FakeBackendHome> m_rig;
+    std::unique_ptr<FakeTool> m_systemctl;
+    std::unique_ptr<AppState> m_state;
+    std::unique_ptr<DashboardWindow> m_window;
+};
+
+QTEST_MAIN(DashboardTest)
+#include "tst_dashboard.moc"
