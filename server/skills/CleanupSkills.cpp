@@ -15,7 +15,6 @@
 // cache memory back on demand, and dropping it by force needs root and slows the system down.
 namespace {
 
-constexpr qint64 dayMs = 24LL * 60 * 60 * 1000;
 constexpr int cacheAgeDays = 30;
 constexpr int tempAgeDays = 10;
 constexpr int trashAgeDays = 30;

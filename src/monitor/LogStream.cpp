@@ -20,7 +20,7 @@ void LogStream::start()
     // Nobody reads the tool's standard error; discarding it keeps it from piling up in memory.
     process->setStandardErrorFile(QProcess::nullDevice());
     connect(process, &QProcess::readyReadStandardOutput, this, &LogStream::readAvailable);
-    connect(process, &QProcess::errorOccurred, this, [this, process](QProcess::ProcessError error) {
+    connect(process, &QProcess::errorOccurred, this, [process](QProcess::ProcessError error) {
         if (error != QProcess::FailedToStart)
             return;
         Diagnostics::print(QStringLiteral("[MonitorEngine] log stream failed: ") + process->errorString());
