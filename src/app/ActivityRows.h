@@ -1,29 +1,32 @@
 #pragma once
 
-#include <QAbstractListModel>
+#include "app/KeyedRows.h"
+
 #include <QList>
 #include <QString>
 
-// The rows of the panel's activity list. A new list is applied as inserted, moved, removed and
-// changed rows, so the list view keeps the delegates of the rows that stay: a new access redraws one
-// row, not all of them.
-class ActivityRows : public QAbstractListModel
+// One row of the panel's activity list.
+struct ActivityRow
+{
+    QString groupId;
+    QString icon;
+    QString sentence;
+    QString desc;
+    QString time;
+    QString times;
+    bool blocked = false;
+    bool blocking = false;
+
+    const QString& key() const { return groupId; }
+    friend bool operator==(const ActivityRow&, const ActivityRow&) = default;
+};
+
+// The rows of the panel's activity list, told apart by groupId.
+class ActivityRows : public KeyedRows<ActivityRow>
 {
     Q_OBJECT
 public:
-    struct Row
-    {
-        QString groupId;
-        QString icon;
-        QString sentence;
-        QString desc;
-        QString time;
-        QString times;
-        bool blocked = false;
-        bool blocking = false;
-
-        friend bool operator==(const Row&, const Row&) = default;
-    };
+    using Row = ActivityRow;
     enum Role {
         GroupIdRole = Qt::UserRole + 1,
         IconRole,
@@ -35,18 +38,8 @@ public:
         BlockingRole
     };
 
-    using QAbstractListModel::QAbstractListModel;
+    using KeyedRows::KeyedRows;
 
-    int rowCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
     QHash<int, QByteArray> roleNames() const override;
-
-    const QList<Row>& rows() const { return m_rows; }
-    // Rows are told apart by groupId, which is unique within a list.
-    void setRows(const QList<Row>& rows);
-
-private:
-    void placeAt(qsizetype position, const Row& row);
-
-    QList<Row> m_rows;
 };
