@@ -1,3 +1,4 @@
+#include "BenchAlerts.h"
 #include "BenchUtil.h"
 #include "ProcessProbe.h"
 #include "app/AppState.h"
@@ -23,27 +24,6 @@ namespace {
 
 constexpr int storedAlerts = 500;
 constexpr int samples = 100;
-
-SecurityAlert accessBy(const QString& type, const QString& app, const QDateTime& when)
-{
-    return {type, app, QStringLiteral("/usr/bin/") + app, Timestamp::format(when), std::nullopt};
-}
-
-// 500 accesses by 150 applications, the newest first: more applications than the feed shows.
-QList<SecurityAlert> manyAlerts(const QDateTime& now)
-{
-    const QStringList types{"camera", "microphone", "location", "network"};
-    QList<SecurityAlert> alerts;
-    for (int i = 0; i < storedAlerts; ++i)
-        alerts.append(accessBy(types[i % 4], QStringLiteral("app-%1").arg(i % 150), now.addSecs(-i * 40)));
-    return alerts;
-}
-
-double median(QList<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
 
 double residentMegabytes()
 {
@@ -78,7 +58,8 @@ int main(int argc, char** argv)
     AppState state;
     // The first loads fail against the closed port and publish an empty list: the stored alerts come after.
     QTest::qWait(500);
-    QList<SecurityAlert> alerts = manyAlerts(QDateTime::currentDateTimeUtc());
+    // 150 applications: more than the feed shows.
+    QList<SecurityAlert> alerts = benchAccesses(storedAlerts, 150, QDateTime::currentDateTimeUtc());
     publish(state, alerts);
     const double before = residentMegabytes();
 
@@ -106,8 +87,8 @@ int main(int argc, char** argv)
 
     QList<double> redraws;
     for (int i = 0; i < samples; ++i) {
-        alerts.prepend(accessBy(QStringLiteral("camera"), QStringLiteral("new-%1").arg(i % 7),
-                                QDateTime::currentDateTimeUtc()));
+        alerts.prepend(benchAccess(QStringLiteral("camera"), QStringLiteral("new-%1").arg(i % 7),
+                                   QDateTime::currentDateTimeUtc()));
         alerts.removeLast();
         timer.restart();
         publish(state, alerts);

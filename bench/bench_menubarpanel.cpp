@@ -1,3 +1,4 @@
+#include "BenchAlerts.h"
 #include "BenchUtil.h"
 #include "ProcessProbe.h"
 #include "app/AppState.h"
@@ -26,21 +27,6 @@ namespace {
 constexpr int engineAlerts = 500;
 constexpr int redraws = 200;
 
-SecurityAlert accessBy(const QString& type, const QString& app, const QDateTime& when)
-{
-    return {type, app, QStringLiteral("/Applications/") + app, Timestamp::format(when), std::nullopt};
-}
-
-// 500 accesses by 60 applications of every type, the newest first, as the engine keeps them.
-QList<SecurityAlert> storedAlerts(const QDateTime& now)
-{
-    const QStringList types{"camera", "microphone", "location", "network"};
-    QList<SecurityAlert> alerts;
-    for (int i = 0; i < engineAlerts; ++i)
-        alerts.append(accessBy(types[i % 4], QStringLiteral("app-%1").arg(i % 60), now.addSecs(-i * 40)));
-    return alerts;
-}
-
 // The first opening: the QML engine, the model and the window are built, and the first frame shown.
 double firstOpenMilliseconds(MenuBarPanel& panel)
 {
@@ -58,20 +44,14 @@ struct RedrawTimes
     double frame;    // and the list's delegates are laid out and the frame drawn (software rasterizer)
 };
 
-double median(QList<double> samples)
-{
-    std::sort(samples.begin(), samples.end());
-    return samples[samples.size() / 2];
-}
-
 // A new alert arrives with 500 stored. The second time also covers polishing the list (its rows are
 // rebuilt) and drawing the frame, which a real window does on the next vertical blank.
 RedrawTimes redrawMilliseconds(AppState& state, QQuickView& view, QList<SecurityAlert> alerts)
 {
     QList<double> bindings, frames;
     for (int i = 0; i < redraws; ++i) {
-        alerts.prepend(accessBy(QStringLiteral("camera"), QStringLiteral("new-%1").arg(i),
-                                QDateTime::currentDateTimeUtc()));
+        alerts.prepend(benchAccess(QStringLiteral("camera"), QStringLiteral("new-%1").arg(i),
+                                   QDateTime::currentDateTimeUtc()));
         alerts.removeLast();
         QElapsedTimer timer;
         timer.start();
@@ -117,7 +97,7 @@ int main(int argc, char** argv)
         settings.setValue(SettingsKey::telegramBotToken, QStringLiteral("1:bench")); // the dot pulses
     }
     AppState state;
-    const QList<SecurityAlert> alerts = storedAlerts(QDateTime::currentDateTimeUtc());
+    const QList<SecurityAlert> alerts = benchAccesses(engineAlerts, 60, QDateTime::currentDateTimeUtc());
     state.engine().setAlerts(alerts);
     MenuBarPanel panel(state, TrayPanel::Mode::Window);
 
