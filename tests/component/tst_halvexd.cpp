@@ -6,6 +6,7 @@
 #include "support/Awaited.h"
 #include "support/HalvexdProcess.h"
 #include "support/RawHttp.h"
+#include "support/ResidentMemory.h"
 #include "support/TestEnvironment.h"
 
 #include <QCoreApplication>
@@ -26,23 +27,6 @@
 #include <sys/stat.h>
 #include <sys/time.h>
 #include <unistd.h>
-
-namespace {
-
-// The process's resident set, from /proc/<pid>/status.
-qint64 residentKilobytes(qint64 pid)
-{
-    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
-    }
-    return -1;
-}
-
-} // namespace
 
 // The real halvexd on a free port, driven by the desktop's own HalvexClient and by raw requests.
 class HalvexdTest : public QObject

@@ -1,5 +1,6 @@
 #include "support/HalvexdProcess.h"
 #include "support/RawHttp.h"
+#include "support/ResidentMemory.h"
 #include "support/TestEnvironment.h"
 
 #include <QCoreApplication>
@@ -30,24 +31,12 @@ constexpr int distinctApps = 5'000; // beyond the 500-alert cap, and each comes 
 constexpr int requests = 10'000;
 constexpr double allowedGrowth = 0.10;
 
-qint64 residentKiB(qint64 pid)
-{
-    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
-    }
-    return -1;
-}
-
 struct Samples
 {
     QList<qint64> kib;
     qint64 warm = -1;
 
-    void take(qint64 pid) { kib << residentKiB(pid); }
+    void take(qint64 pid) { kib << residentKilobytes(pid); }
     void markWarm() { warm = kib.isEmpty() ? -1 : kib.last(); }
     bool flat() const { return warm > 0 && kib.last() > 0 && kib.last() <= warm * (1 + allowedGrowth); }
     // Under AddressSanitizer freed memory waits in a quarantine of its own, so the resident size says
