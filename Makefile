@@ -9,6 +9,10 @@ TEST_DIR := build/asan
 RELEASE_TEST_DIR := build/release-tests
 FUZZ_DIR := build/fuzz
 FUZZ_SECONDS ?= 60
+# ccache keys on paths relative to the checkout, so every clone and work tree shares one cache.
+CMAKE := cmake $(if $(shell command -v ccache),-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+export CCACHE_BASEDIR := $(CURDIR)
+export CCACHE_NOHASHDIR := 1
 
 .PHONY: setup build run install test test-release fuzz soak bench format clean
 
@@ -16,39 +20,39 @@ setup:
 	@scripts/setup.sh
 
 build: setup
-	cmake -S . -B $(RELEASE_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release -DHALVEX_BUILD_TESTS=OFF
+	$(CMAKE) -S . -B $(RELEASE_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release -DHALVEX_BUILD_TESTS=OFF
 	cmake --build $(RELEASE_DIR) -j $(JOBS)
 
 run: build
 	@scripts/run.sh $(RELEASE_DIR)
 
 install: setup
-	cmake -S . -B $(RELEASE_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release -DHALVEX_BUILD_TESTS=OFF -DCMAKE_INSTALL_PREFIX=$(PREFIX)
+	$(CMAKE) -S . -B $(RELEASE_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release -DHALVEX_BUILD_TESTS=OFF -DCMAKE_INSTALL_PREFIX=$(PREFIX)
 	cmake --build $(RELEASE_DIR) -j $(JOBS)
 	cmake --install $(RELEASE_DIR)
 	@scripts/install-service.sh $(PREFIX)
 
 test: setup
-	cmake -S . -B $(TEST_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DHALVEX_SANITIZE=ON -DHALVEX_BUILD_BENCH=OFF
+	$(CMAKE) -S . -B $(TEST_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DHALVEX_SANITIZE=ON -DHALVEX_BUILD_BENCH=OFF
 	cmake --build $(TEST_DIR) -j $(JOBS)
 	ctest --test-dir $(TEST_DIR) --output-on-failure -j $(JOBS)
 
 test-release: setup
-	cmake -S . -B $(RELEASE_TEST_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release -DHALVEX_BUILD_BENCH=OFF
+	$(CMAKE) -S . -B $(RELEASE_TEST_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release -DHALVEX_BUILD_BENCH=OFF
 	cmake --build $(RELEASE_TEST_DIR) -j $(JOBS)
 	ctest --test-dir $(RELEASE_TEST_DIR) --output-on-failure -j $(JOBS)
 
 fuzz: setup
-	cmake -S . -B $(FUZZ_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
+	$(CMAKE) -S . -B $(FUZZ_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
 		-DHALVEX_BUILD_FUZZ=ON -DHALVEX_BUILD_TESTS=OFF -DHALVEX_BUILD_BENCH=OFF
 	cmake --build $(FUZZ_DIR) -j $(JOBS) --target halvex_fuzzers
 	@scripts/fuzz.sh $(FUZZ_DIR) $(FUZZ_SECONDS)
 
 soak: setup
-	cmake -S . -B $(RELEASE_TEST_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release -DHALVEX_BUILD_BENCH=OFF
+	$(CMAKE) -S . -B $(RELEASE_TEST_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release -DHALVEX_BUILD_BENCH=OFF
 	cmake --build $(RELEASE_TEST_DIR) -j $(JOBS) --target halvex_soak
 	$(RELEASE_TEST_DIR)/tests/soak/halvex_soak
-	cmake -S . -B $(TEST_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DHALVEX_SANITIZE=ON -DHALVEX_BUILD_BENCH=OFF
+	$(CMAKE) -S . -B $(TEST_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DHALVEX_SANITIZE=ON -DHALVEX_BUILD_BENCH=OFF
 	cmake --build $(TEST_DIR) -j $(JOBS) --target halvex_soak
 	ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0 \
 		$(TEST_DIR)/tests/soak/halvex_soak --sanitizer

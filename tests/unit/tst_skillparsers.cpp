@@ -274,6 +274,14 @@ private Q_SLOTS:
         QCOMPARE(process->startTicks, Q_INT64_C(1654321));
         QVERIFY(process->residentKb > 0);
         QVERIFY(!ProcessTable::parseStat(QStringLiteral("garbage")));
+        // Damaged counters are clamped, never multiplied past the type's range or read as negative.
+        const auto damaged = ProcessTable::parseStat(
+            QStringLiteral("4242 (zoom) S 1 4242 4242 0 -1 4194560 0 0 0 0 9223372036854775807 -5 0 0 "
+                           "20 0 4 0 12345 2345678 9223372036854775807 1 1 0 0 0"));
+        QVERIFY(damaged);
+        QVERIFY(damaged->residentKb > 0);
+        QVERIFY(damaged->cpuTicks > 0);
+        QVERIFY(damaged->residentKb * 1024 > 0);
         QCOMPARE(ProcessTable::cpuPercent(*process, 1654321 / 100.0 + 610.33, 100), 100.0 * 610.33 / 610.33);
     }
 };

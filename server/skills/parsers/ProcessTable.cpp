@@ -4,6 +4,8 @@
 
 #include <QFile>
 
+#include <algorithm>
+
 #include <dirent.h>
 #include <unistd.h>
 
@@ -50,6 +52,17 @@ uint uidOf(const QString& statusText)
     return uids.section(QLatin1Char('\t'), 0, 0).trimmed().section(QLatin1Char(' '), 0, 0).toUInt();
 }
 
+// The kernel's counters fit far below this; a damaged or hostile stat line is clamped to it, so that
+// the sums and the page-to-byte products made from them cannot overflow.
+constexpr qint64 maxCounter = Q_INT64_C(1) << 40;
+
+qint64 counter(const QString& field)
+{
+    bool ok = false;
+    const qulonglong value = field.toULongLong(&ok);
+    return ok ? qint64(std::min<qulonglong>(value, maxCounter)) : 0;
+}
+
 } // namespace
 
 std::optional<Process> parseStat(const QString& statText)
@@ -65,9 +78,9 @@ std::optional<Process> parseStat(const QString& statText)
     process.pid = statText.left(open).trimmed().toLongLong();
     process.name = statText.mid(open + 1, close - open - 1);
     process.ppid = fields[1].toLongLong();
-    process.cpuTicks = fields[11].toLongLong() + fields[12].toLongLong();
-    process.startTicks = fields[19].toLongLong();
-    process.residentKb = fields[21].toLongLong() * (::sysconf(_SC_PAGESIZE) / 1024);
+    process.cpuTicks = counter(fields[11]) + counter(fields[12]);
+    process.startTicks = counter(fields[19]);
+    process.residentKb = counter(fields[21]) * (::sysconf(_SC_PAGESIZE) / 1024);
     return process;
 }
 
