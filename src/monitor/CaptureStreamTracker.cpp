@@ -25,3 +25,23 @@ QList<CaptureStream> CaptureStreamTracker::update(const QList<CaptureStream>& ru
     }
     return started;
 }
+
+void CaptureStreamTracker::report(AccessSource& source, const QList<CaptureStream>& running)
+{
+    QHash<QString, QList<ProcessFacts>> processes;
+    QStringList apps;
+    for (const CaptureStream& stream : running) {
+        if (stream.pid <= 0 || stream.startTime == 0)
+            continue;
+        if (!processes.contains(stream.app))
+            apps.append(stream.app);
+        ProcessFacts facts;
+        facts.pid = stream.pid;
+        facts.startTime = stream.startTime;
+        processes[stream.app].append(facts);
+    }
+    for (const QString& app : apps)
+        Q_EMIT source.processesSeen(app, processes.value(app));
+    for (const CaptureStream& stream : update(running))
+        Q_EMIT source.accessDetected(stream.type, stream.app, stream.details);
+}

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "monitor/AccessSource.h"
 #include "monitor/ActiveApps.h"
 #include "monitor/CaptureStream.h"
 
@@ -14,6 +15,10 @@ public:
     // The streams that start an access, the first stream of each application and type.
     QList<CaptureStream> update(const QList<CaptureStream>& running);
     void clear() { m_activeByType.clear(); }
+
+    // Applies the running streams for `source`: every process behind them is announced (processesSeen)
+    // and every access that starts is reported (accessDetected).
+    void report(AccessSource& source, const QList<CaptureStream>& running);
 
 private:
     QHash<QString, ActiveApps> m_activeByType;

@@ -56,7 +56,7 @@ void GeoClueWatcher::stop()
                      SLOT(onPropertiesChanged(QString, QVariantMap, QStringList)));
     delete m_serviceWatcher;
     m_serviceWatcher = nullptr;
-    m_inUse = false;
+    // InUse stays as last seen: a session still using location when watching resumes is no new access.
 }
 
 void GeoClueWatcher::readInUse()

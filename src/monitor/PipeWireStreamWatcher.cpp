@@ -1,5 +1,6 @@
 #include "monitor/PipeWireStreamWatcher.h"
 
+#include "platform/ToolEnvironment.h"
 #include "platform/ToolPaths.h"
 
 #include <QJsonDocument>
@@ -49,7 +50,7 @@ void PipeWireStreamWatcher::stop()
     m_restartTimer.stop();
     m_process.stop();
     m_graph.clear();
-    m_tracker.clear();
+    // The tracker stays: applications still capturing when watching resumes are not new accesses.
 }
 
 void PipeWireStreamWatcher::launch()
@@ -59,7 +60,7 @@ void PipeWireStreamWatcher::launch()
     m_splitter.reset();
     m_awaitingFirstDocument = true;
     m_startupTimer.start();
-    m_process.start(ToolPaths::path(Tool::PwDump), arguments());
+    m_process.start(ToolPaths::path(Tool::PwDump), arguments(), ToolEnvironment::forParsing());
 }
 
 void PipeWireStreamWatcher::onLine(const QByteArray& line)
@@ -85,8 +86,8 @@ void PipeWireStreamWatcher::onLine(const QByteArray& line)
 
 void PipeWireStreamWatcher::report()
 {
-    for (const CaptureStream& stream : m_tracker.update(m_graph.runningCaptureStreams()))
-        Q_EMIT accessDetected(stream.type, stream.app, stream.details);
+    const QList<CaptureStream> running = m_graph.runningCaptureStreams();
+    m_tracker.report(*this, m_namer ? m_namer->nameStreams(running) : running);
 }
 
 void PipeWireStreamWatcher::onEnded(const QString& reason)
@@ -96,6 +97,7 @@ void PipeWireStreamWatcher::onEnded(const QString& reason)
         return;
     if (!m_everWorked) {
         stop();
+        m_tracker.clear();
         Q_EMIT unavailable(reason);
         return;
     }

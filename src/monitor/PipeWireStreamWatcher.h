@@ -1,5 +1,6 @@
 #pragma once
 
+#include "monitor/AppNamer.h"
 #include "monitor/CaptureStreamTracker.h"
 #include "monitor/DeviceWatcherPart.h"
 #include "monitor/LineProcess.h"
@@ -30,6 +31,8 @@ public:
     void stop() override;
 
     static QStringList arguments();
+    // Names the streams' applications; without one, streams keep the names their properties give.
+    void setNamer(const AppNamer* namer) { m_namer = namer; }
 
 Q_SIGNALS:
     // One document was applied (tests wait on it).
@@ -41,6 +44,7 @@ private:
     void onEnded(const QString& reason);
     void report();
 
+    const AppNamer* m_namer = nullptr;
     LineProcess m_process;
     PipeWireDumpSplitter m_splitter;
     PipeWireGraph m_graph;

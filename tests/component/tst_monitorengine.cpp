@@ -400,7 +400,8 @@ private Q_SLOTS:
         EngineFixture f;
         f.engine.killApp(name);
         QVERIFY(pkill.waitForCalls(1));
-        QCOMPARE(pkill.calls().first(), (QStringList{"-i", pattern}));
+        // On Linux the name is anchored: the whole process name, not a part of any.
+        QCOMPARE(pkill.calls().first(), (QStringList{"-x", "-i", pattern}));
     }
 
     void killAppWithAnEmptyNameKillsNothing()
@@ -411,7 +412,7 @@ private Q_SLOTS:
         f.engine.killApp("Zoom");
         QVERIFY(pkill.waitForCalls(1));
         QTest::qWait(200);
-        QCOMPARE(pkill.calls(), (QList<QStringList>{{"-i", "Zoom"}}));
+        QCOMPARE(pkill.calls(), (QList<QStringList>{{"-x", "-i", "Zoom"}}));
     }
 
 private:

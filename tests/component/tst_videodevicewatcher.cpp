@@ -221,7 +221,7 @@ private Q_SLOTS:
         QCOMPARE(watcher.scanCount(), scans);
     }
 
-    void stoppedWatcherReportsNothingAndRestartsClean()
+    void stoppedWatcherReportsNothingAndKeepsItsHoldersOverARestart()
     {
         WatchedTree fixture;
         auto& [tree, video0, watcher, accesses] = fixture;
@@ -236,10 +236,22 @@ private Q_SLOTS:
         QTest::qWait(100);
         QCOMPARE(watcher.scanCount(), scans);
 
-        // A new start reports what is held now.
+        // Stopping and starting protection during a call alerts no one who still holds the camera...
         watcher.start();
-        QVERIFY(accesses.wait());
-        QCOMPARE(appsOf(accesses), (QStringList{"guvcview", "guvcview"}));
+        QVERIFY(settled(watcher));
+        touchNode(video0);
+        QVERIFY(settled(watcher));
+        QTest::qWait(100);
+        QCOMPARE(appsOf(accesses), QStringList{"guvcview"});
+        // ...while a new holder, and one that let go while stopped and took it again, are reported.
+        watcher.stop();
+        tree.removeProcess(70);
+        watcher.start();
+        QVERIFY(settled(watcher));
+        tree.addProcess(71, QStringLiteral("cheese"), QString(), {video0});
+        tree.addProcess(72, QStringLiteral("guvcview"), QString(), {video0});
+        touchNode(video0);
+        QTRY_COMPARE(appsOf(accesses), (QStringList{"guvcview", "cheese", "guvcview"}));
     }
 
     void characterDevicesAreListedAndProbed()
