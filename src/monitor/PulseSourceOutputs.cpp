@@ -37,8 +37,14 @@ std::optional<QSet<qint64>> monitorSources(const QByteArray& json)
     QSet<qint64> monitors;
     for (const QJsonValue& value : document.array()) {
         const QJsonObject source = value.toObject();
-        const QString ofSink = source.value(u"monitor_of_sink").toString();
-        const bool monitor = (!ofSink.isEmpty() && ofSink != u"n/a") ||
+        // pactl 16 writes the monitored sink under "monitor_source" in its source list; other versions
+        // use "monitor_of_sink". The device class says it on every server.
+        auto namesSink = [&source](QLatin1StringView key) {
+            const QString sink = source.value(key).toString();
+            return !sink.isEmpty() && sink != u"n/a";
+        };
+        const bool monitor = namesSink(QLatin1StringView("monitor_of_sink")) ||
+                             namesSink(QLatin1StringView("monitor_source")) ||
                              CaptureStreamRules::text(source.value(u"properties").toObject(),
                                                       QStringLiteral("device.class")) == u"monitor";
         if (monitor && source.value(u"index").isDouble())
