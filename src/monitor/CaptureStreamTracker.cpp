@@ -17,6 +17,8 @@ QList<CaptureStream> CaptureStreamTracker::update(const QList<CaptureStream>& ru
     for (auto it = m_activeByType.cbegin(); it != m_activeByType.cend(); ++it) {
         if (!appsByType.contains(it.key()))
             types.append(it.key());
+        if (m_holdingReleases)
+            appsByType[it.key()].append(it->active().values());
     }
     QList<CaptureStream> started;
     for (const QString& type : types) {

@@ -11,6 +11,12 @@ PipeWireStreamWatcher::PipeWireStreamWatcher(std::chrono::milliseconds startupLi
     m_startupTimer.setSingleShot(true);
     m_startupTimer.setInterval(startupLimit);
     m_restartTimer.setSingleShot(true);
+    m_settleTimer.setSingleShot(true);
+    m_settleTimer.setInterval(settleTime);
+    connect(&m_settleTimer, &QTimer::timeout, this, [this]() {
+        m_tracker.setHoldingReleases(false);
+        report();
+    });
     connect(&m_restartTimer, &QTimer::timeout, this, &PipeWireStreamWatcher::launch);
     connect(&m_startupTimer, &QTimer::timeout, this, [this, startupLimit]() {
         m_process.stop();
@@ -48,6 +54,7 @@ void PipeWireStreamWatcher::stop()
     m_running = false;
     m_startupTimer.stop();
     m_restartTimer.stop();
+    m_settleTimer.stop();
     m_process.stop();
     m_graph.clear();
     // The tracker stays: applications still capturing when watching resumes are not new accesses.
@@ -59,6 +66,9 @@ void PipeWireStreamWatcher::launch()
         return;
     m_splitter.reset();
     m_awaitingFirstDocument = true;
+    m_settleTimer.stop();
+    // Only what was known before the restart needs holding while the new graph fills in.
+    m_tracker.setHoldingReleases(!m_tracker.isEmpty());
     m_startupTimer.start();
     m_process.start(ToolPaths::path(Tool::PwDump), arguments(), ToolEnvironment::forParsing());
 }
@@ -78,6 +88,8 @@ void PipeWireStreamWatcher::onLine(const QByteArray& line)
         m_startupTimer.stop();
         m_backoff.reset();
         m_graph.clear();
+        if (m_tracker.isHoldingReleases())
+            m_settleTimer.start();
     }
     m_graph.apply(json.array());
     report();

@@ -22,6 +22,8 @@ class PipeWireStreamWatcher : public DeviceWatcherPart
     Q_OBJECT
 public:
     static constexpr std::chrono::milliseconds defaultStartupLimit{std::chrono::seconds(10)};
+    // After a (re)start, streams known from before are kept this long while the graph fills in.
+    static constexpr std::chrono::milliseconds settleTime{1000};
 
     explicit PipeWireStreamWatcher(std::chrono::milliseconds startupLimit = defaultStartupLimit,
                                    QObject* parent = nullptr);
@@ -52,6 +54,7 @@ private:
     RestartBackoff m_backoff;
     QTimer m_startupTimer;
     QTimer m_restartTimer;
+    QTimer m_settleTimer;
     bool m_running = false;
     bool m_everWorked = false;
     bool m_awaitingFirstDocument = false;
