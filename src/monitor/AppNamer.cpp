@@ -1,5 +1,7 @@
 #include "monitor/AppNamer.h"
 
+#include <QFileInfo>
+
 AppNamer::AppNamer(QString procRoot, std::shared_ptr<const DesktopEntries> entries,
                    QSet<QString> ownExecutables)
     : m_procRoot(std::move(procRoot)), m_entries(entries), m_ownExecutables(std::move(ownExecutables))
@@ -42,7 +44,11 @@ std::optional<AppNamer::Named> AppNamer::name(qint64 pid, const QString& streamN
 {
     const std::optional<ProcessFacts> facts =
         pid > 0 ? ProcessFiles::read(m_procRoot, pid) : std::optional<ProcessFacts>();
-    if (facts && m_ownExecutables.contains(facts->executable))
+    const QString executable =
+        facts ? facts->executable
+              : QFileInfo(m_procRoot + QLatin1Char('/') + QString::number(pid) + QStringLiteral("/exe"))
+                    .symLinkTarget();
+    if (pid > 0 && !executable.isEmpty() && m_ownExecutables.contains(executable))
         return std::nullopt;
     return Named{choose(facts, streamName, portalAppId, *m_entries), facts.value_or(ProcessFacts{})};
 }

@@ -28,6 +28,9 @@ VideoDeviceWatcher::VideoDeviceWatcher(Options options, QObject* parent)
     : DeviceWatcherPart(parent), m_options(std::move(options))
 {
     m_spacingTimer.setSingleShot(true);
+    m_confirmTimer.setSingleShot(true);
+    m_confirmTimer.setInterval(m_options.confirmDelay);
+    connect(&m_confirmTimer, &QTimer::timeout, this, &VideoDeviceWatcher::requestScan);
     connect(&m_spacingTimer, &QTimer::timeout, this, &VideoDeviceWatcher::runNextJob);
     connect(&m_inotify, &InotifyWatcher::eventReceived, this, &VideoDeviceWatcher::onEvent);
     connect(&m_inotify, &InotifyWatcher::overflowed, this, [this]() {
@@ -79,6 +82,8 @@ void VideoDeviceWatcher::stop()
     m_directoryWatch = -1;
     m_nodeWatches.clear();
     m_openCount.clear();
+    m_suspectNodes.clear();
+    m_confirmTimer.stop();
     // Nodes may be replaced unseen while stopped: their capabilities are probed again on the next start.
     m_cameraByNode.clear();
     // The holders stay: one still holding a camera when watching resumes is no new access.
@@ -273,19 +278,31 @@ QString VideoDeviceWatcher::uninspectableDetails(const QString& node)
     return QStringLiteral("Camera in use by a process that cannot be inspected (") + node + QLatin1Char(')');
 }
 
-QList<VideoHolder> VideoDeviceWatcher::withUninspectableHolders(const ProcFdScanner::Result& result) const
+QList<VideoHolder> VideoDeviceWatcher::withUninspectableHolders(const ProcFdScanner::Result& result)
 {
     // A node opened and not closed again that no readable process holds is held by one that hides its
-    // descriptors (non-dumpable, or another user's): the camera is in use all the same.
+    // descriptors (non-dumpable, or another user's): the camera is in use all the same. A quick
+    // open and close (another program's capability probe) can be caught between its two events, so a
+    // node counts only when a second scan a moment later finds it so again.
     QList<VideoHolder> holders = result.holders;
+    QSet<QString> suspects;
+    bool unconfirmed = false;
     for (auto it = m_nodeWatches.cbegin(); it != m_nodeWatches.cend(); ++it) {
-        if (m_openCount.value(it.value()) > 0 && !result.heldNodes.contains(it.key())) {
-            VideoHolder unknown;
-            unknown.app = QStringLiteral("Unknown App");
-            unknown.node = it.key();
-            holders.append(unknown);
+        if (m_openCount.value(it.value()) <= 0 || result.heldNodes.contains(it.key()))
+            continue;
+        suspects.insert(it.key());
+        if (!m_suspectNodes.contains(it.key())) {
+            unconfirmed = true;
+            continue;
         }
+        VideoHolder unknown;
+        unknown.app = QStringLiteral("Unknown App");
+        unknown.node = it.key();
+        holders.append(unknown);
     }
+    m_suspectNodes = suspects;
+    if (unconfirmed)
+        m_confirmTimer.start();
     return holders;
 }
 

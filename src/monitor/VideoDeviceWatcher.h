@@ -34,6 +34,8 @@ public:
         // Names holders by the rule of every Linux source and leaves out our own processes; without
         // one, holders are named by their comm.
         std::shared_ptr<const AppNamer> namer;
+        // How long after a node was found held by no readable process it is looked at again.
+        std::chrono::milliseconds confirmDelay{200};
     };
 
     explicit VideoDeviceWatcher(Options options, QObject* parent = nullptr);
@@ -72,7 +74,7 @@ private:
     void startScan();
     template <typename Result, typename Work, typename Apply> void runJob(Work work, Apply apply);
     void applyDiscovery(const QList<NodeKind>& nodes);
-    QList<VideoHolder> withUninspectableHolders(const ProcFdScanner::Result& result) const;
+    QList<VideoHolder> withUninspectableHolders(const ProcFdScanner::Result& result);
     void applyScan(const QList<VideoHolder>& holders);
     void forgetWatch(int descriptor);
     void countOpens(int descriptor, quint32 mask);
@@ -86,6 +88,8 @@ private:
     // Opens minus closes seen on each watched node since it was first watched: above zero, someone
     // holds it, whether or not its descriptors can be read.
     QHash<int, int> m_openCount;
+    QSet<QString> m_suspectNodes; // held by no readable process at the last scan
+    QTimer m_confirmTimer;
     ActiveApps m_holders;
     QTimer m_spacingTimer;
     QElapsedTimer m_lastScan;

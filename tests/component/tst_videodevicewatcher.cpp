@@ -254,6 +254,60 @@ private Q_SLOTS:
         QTRY_COMPARE(appsOf(accesses), (QStringList{"guvcview", "cheese", "guvcview"}));
     }
 
+    void ourOwnProcessesAreNeverReported()
+    {
+        FakeProcTree tree;
+        const QString video0 = tree.addNode(QStringLiteral("video0"));
+        const QString halvexd = tree.program(QStringLiteral("halvexd"));
+        VideoDeviceWatcher::Options options = optionsFor(tree);
+        // By executable path: a program merely called "halvexd" is reported.
+        options.namer = std::make_shared<const AppNamer>(
+            tree.procRoot(), std::make_shared<const DesktopEntries>(QStringList{}), QSet<QString>{halvexd});
+        VideoDeviceWatcher watcher(options);
+        QSignalSpy accesses(&watcher, &AccessSource::accessDetected);
+        watcher.start();
+        QVERIFY(settled(watcher));
+        tree.addProcess(90, QStringLiteral("halvexd"), halvexd, {video0});
+        tree.addProcess(91, QStringLiteral("halvexd"), tree.program(QStringLiteral("halvexd-copy")),
+                        {video0});
+        touchNode(video0);
+        QVERIFY(accesses.wait());
+        QTest::qWait(200);
+        QCOMPARE(accesses.count(), 1);
+        QVERIFY(accesses.first().at(2).value<std::optional<QString>>()->contains(u"pid 91"));
+    }
+
+    void holderThatHidesItsDescriptorsIsAnUnknownApp()
+    {
+        WatchedTree fixture;
+        auto& [tree, video0, watcher, accesses] = fixture;
+        QVERIFY(fixture.startAndSettle());
+        // A quick open and close by a process nobody can inspect (a probe) is no access.
+        touchNode(video0);
+        QTest::qWait(400);
+        QCOMPARE(accesses.count(), 0);
+
+        // Opened and held, and no readable process holds it: a non-dumpable process has it.
+        QFile hidden(video0);
+        QVERIFY(hidden.open(QIODevice::ReadOnly));
+        QVERIFY(accesses.wait());
+        QCOMPARE(appsOf(accesses), QStringList{"Unknown App"});
+        QCOMPARE(accesses.first().at(2).value<std::optional<QString>>(),
+                 std::optional<QString>(VideoDeviceWatcher::uninspectableDetails(video0)));
+        QCOMPARE(VideoDeviceWatcher::uninspectableDetails("/dev/video0"),
+                 "Camera in use by a process that cannot be inspected (/dev/video0)");
+        // Still held over the next scans: reported once.
+        tree.addProcess(80, QStringLiteral("cheese"), QString(), {video0});
+        touchNode(video0);
+        QTRY_COMPARE(appsOf(accesses), (QStringList{"Unknown App", "cheese"}));
+        hidden.close();
+        tree.removeProcess(80);
+        touchNode(video0);
+        QVERIFY(settled(watcher));
+        QTest::qWait(400);
+        QCOMPARE(accesses.count(), 2);
+    }
+
     void characterDevicesAreListedAndProbed()
     {
         FakeProcTree tree;
