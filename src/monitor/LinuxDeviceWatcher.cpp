@@ -27,12 +27,11 @@ LinuxDeviceWatcher::LinuxDeviceWatcher(LinuxDeviceWatcherConfig config, QObject*
     : AccessSource(parent), m_config(std::move(config))
 {
     // The session's index is shared by every watcher of the process and lives as long as it.
-    std::shared_ptr<const DesktopEntries> entries =
+    m_entries =
         m_config.desktopDataDirectories
             ? std::make_shared<const DesktopEntries>(*m_config.desktopDataDirectories)
             : std::shared_ptr<const DesktopEntries>(std::shared_ptr<void>(), &DesktopEntries::shared());
-    m_namer =
-        std::make_shared<const AppNamer>(m_config.procRoot, std::move(entries), m_config.ownExecutables);
+    m_namer = std::make_shared<const AppNamer>(m_config.procRoot, m_entries, m_config.ownExecutables);
     VideoDeviceWatcher::Options cameraOptions;
     cameraOptions.procRoot = m_config.procRoot;
     cameraOptions.devRoot = m_config.devRoot;
@@ -47,6 +46,12 @@ LinuxDeviceWatcher::LinuxDeviceWatcher(LinuxDeviceWatcherConfig config, QObject*
     m_location =
         new GeoClueWatcher(m_config.systemBus ? *m_config.systemBus : QDBusConnection::systemBus(), this);
 
+    m_location->setDesktopIdNamer([entries = m_entries](const QString& desktopId) {
+        return entries->nameForAppId(desktopId).value_or(desktopId);
+    });
+    m_location->setDesktopIdNamer([entries = m_entries](const QString& desktopId) {
+        return entries->nameForAppId(desktopId).value_or(desktopId);
+    });
     for (DeviceWatcherPart* part :
          std::initializer_list<DeviceWatcherPart*>{m_camera, m_pipeWire, m_pulseAudio, m_location}) {
         connect(part, &AccessSource::accessDetected, this, &AccessSource::accessDetected);

@@ -68,6 +68,7 @@ private:
     void onRuntimeEvent(int descriptor, quint32 mask, const QByteArray& name);
 
     LinuxDeviceWatcherConfig m_config;
+    std::shared_ptr<const DesktopEntries> m_entries;
     std::shared_ptr<const AppNamer> m_namer;
     InotifyWatcher m_runtimeWatch;
     int m_runtimeDescriptor = -1;
