@@ -8,6 +8,7 @@
 #include "platform/SystemRoots.h"
 
 #include <QDir>
+#include <QtConcurrent>
 
 namespace {
 constexpr quint32 socketEvents = InotifyWatcher::Created | InotifyWatcher::MovedTo;
@@ -88,6 +89,8 @@ void LinuxDeviceWatcher::start()
     m_reported.clear();
     m_pipeWireFailure.clear();
     m_pipeWireDown = m_pulseDown = false;
+    // The desktop entries are read off the main thread, before the first stream needs a name.
+    (void)QtConcurrent::run([entries = m_entries]() { (void)entries->nameForAppId(QStringLiteral("-")); });
     watchRuntimeDirectory();
     m_camera->start();
     m_pipeWire->start();
