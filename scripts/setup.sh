@@ -8,9 +8,24 @@ for pkg in "${wanted[@]}"; do
     status=$(dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null || true)
     [[ "$status" == "install ok installed" ]] || missing+=("$pkg")
 done
-[[ ${#missing[@]} -eq 0 ]] && exit 0
 sudo=""
 [[ $(id -u) -eq 0 ]] || sudo="sudo"
-echo "Installing: ${missing[*]}"
-$sudo apt-get update -q
-DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
+if [[ ${#missing[@]} -gt 0 ]]; then
+    echo "Installing: ${missing[*]}"
+    $sudo apt-get update -q
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi
+
+# The detection tests run the sound tools under German and French: those locales must exist.
+wanted_locales=(de_DE.UTF-8 fr_FR.UTF-8)
+generate=false
+for name in "${wanted_locales[@]}"; do
+    short=$(echo "${name%.*}.utf8")
+    locale -a 2>/dev/null | grep -qx "$short" && continue
+    generate=true
+    $sudo sed -i -E "s/^# *(${name//./\\.} UTF-8)/\1/" /etc/locale.gen
+    grep -q "^${name} UTF-8" /etc/locale.gen || echo "${name} UTF-8" | $sudo tee -a /etc/locale.gen >/dev/null
+done
+if $generate; then
+    $sudo locale-gen
+fi

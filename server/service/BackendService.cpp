@@ -70,6 +70,7 @@ void BackendService::createServices()
         this, m_options.schedulerMaxWaitMs);
     connect(m_automations, &AutomationService::changed, m_scheduler, &AutomationScheduler::reschedule);
     m_recorder = new EventRecorder(*m_eventStore, m_options.clock, this);
+    m_commands->setSeenProcesses([this](const QString& app) { return m_recorder->aliveProcessesOf(app); });
     m_callers = new CallerTrust(this);
 }
 

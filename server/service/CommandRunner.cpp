@@ -1,17 +1,9 @@
 #include "service/CommandRunner.h"
 
-#include "platform/ChildProcess.h"
 #include "platform/ForceQuit.h"
-#include "platform/ToolPaths.h"
 #include "service/BlockCommand.h"
 #include "skills/SkillRegistry.h"
 #include "storage/CustomSkillStore.h"
-
-namespace {
-
-constexpr int pkillTimeoutMs = 5000;
-
-} // namespace
 
 CommandRunner::CommandRunner(SkillRunner& runner, CustomSkillStore& customSkills, QObject* parent)
     : QObject(parent), m_runner(runner), m_customSkills(customSkills)
@@ -60,30 +52,17 @@ void CommandRunner::block(const QString& command, const Done& done)
                     done);
         return;
     }
-    // pkill is waited for: its exit status is the only word on whether anything was running.
-    ProcessOptions options;
-    options.timeoutMs = pkillTimeoutMs;
-    options.captureOutput = false;
-    options.captureErrors = true;
     const BlockCommand block = *parsed;
-    ChildProcess::run(
-        ToolPaths::path(Tool::Pkill), ForceQuit::pkillArguments(block.app), options, this,
-        [block, done](const ProcessResult& result) {
-            const QString type = QStringLiteral("block");
-            if (result.succeeded()) {
-                done({true, QStringLiteral("⛔ %1 force-quit (%2)").arg(block.app, block.type), type});
-            } else if (result.started && !result.timedOut && !result.crashed && result.exitCode == 1) {
-                done({false, QStringLiteral("No running app named %1").arg(block.app), type});
-            } else {
-                const QString why = !result.started   ? result.errorString
-                                    : result.timedOut ? QStringLiteral("pkill did not finish")
-                                                      : QString::fromUtf8(result.standardError).trimmed();
-                done({false,
-                      QStringLiteral("Could not force-quit %1: %2")
-                          .arg(block.app, why.isEmpty() ? QStringLiteral("pkill failed") : why),
-                      type});
-            }
-        });
+    const QList<ProcessFacts> seen = m_seen ? m_seen(block.app) : QList<ProcessFacts>();
+    ForceQuit().end(block.app, seen, this, [block, done](const ForceQuitOutcome& outcome) {
+        const QString type = QStringLiteral("block");
+        if (outcome.ended)
+            done({true, QStringLiteral("⛔ %1 force-quit (%2)").arg(block.app, block.type), type});
+        else if (outcome.error.isEmpty())
+            done({false, QStringLiteral("No running app named %1").arg(block.app), type});
+        else
+            done({false, QStringLiteral("Could not force-quit %1: %2").arg(block.app, outcome.error), type});
+    });
 }
 
 // Every answer arrives after run() returns, whatever the command.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/ProcessFacts.h"
 #include "skills/SkillRunner.h"
 
 #include <QObject>
@@ -30,10 +31,15 @@ public:
     // outside a sandbox may do; built-in skills and block lines are open to every caller.
     static bool runsScript(const QString& command);
 
+    // Which processes a block of an application ends first: those the detection sources saw.
+    using SeenProcessesOf = std::function<QList<ProcessFacts>(const QString& app)>;
+    void setSeenProcesses(SeenProcessesOf seen) { m_seen = std::move(seen); }
+
 private:
     void block(const QString& command, const Done& done);
     void answerLater(const Outcome& outcome, const Done& done);
 
     SkillRunner& m_runner;
     CustomSkillStore& m_customSkills;
+    SeenProcessesOf m_seen;
 };

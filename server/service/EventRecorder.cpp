@@ -2,6 +2,7 @@
 
 #include "monitor/AccessSource.h"
 #include "platform/Diagnostics.h"
+#include "platform/SystemRoots.h"
 #include "storage/EventStore.h"
 
 EventRecorder::EventRecorder(EventStore& store, Clock clock, QObject* parent)
@@ -27,6 +28,10 @@ void EventRecorder::addSources(const std::vector<AccessSource*>& sources)
     for (AccessSource* source : sources) {
         source->setParent(this);
         connect(source, &AccessSource::accessDetected, this, &EventRecorder::record);
+        connect(source, &AccessSource::processesSeen, this,
+                [this](const QString& app, const QList<ProcessFacts>& processes) {
+                    m_seenProcesses.remember(app, processes, m_clock());
+                });
         m_sources.push_back(source);
         source->start();
     }
@@ -39,6 +44,11 @@ void EventRecorder::record(const QString& type, const QString& app, const std::o
         return;
     }
     Q_EMIT recorded();
+}
+
+QList<ProcessFacts> EventRecorder::aliveProcessesOf(const QString& app)
+{
+    return m_seenProcesses.alive(app, SystemRoots::procRoot(), m_clock());
 }
 
 void EventRecorder::removeExpired()

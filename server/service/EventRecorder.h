@@ -1,5 +1,6 @@
 #pragma once
 
+#include "monitor/SeenProcesses.h"
 #include "service/Clock.h"
 
 #include <QObject>
@@ -31,6 +32,9 @@ public:
 
     static constexpr int retentionBatch = 500;
 
+    // The processes the sources saw under each name, for block.
+    QList<ProcessFacts> aliveProcessesOf(const QString& app);
+
 Q_SIGNALS:
     void recorded();
 
@@ -38,5 +42,6 @@ private:
     EventStore& m_store;
     Clock m_clock;
     std::vector<AccessSource*> m_sources;
+    SeenProcesses m_seenProcesses;
     QTimer m_retentionTimer;
 };

@@ -1,6 +1,7 @@
 #include "skills/SkillRunner.h"
 
 #include "platform/ChildProcess.h"
+#include "platform/ToolEnvironment.h"
 #include "skills/ScriptProcess.h"
 #include "skills/SystemTools.h"
 
@@ -29,8 +30,7 @@ ToolOutput toToolOutput(const ProcessResult& result)
 // The C locale keeps the tools' output in the form the parsers read.
 QProcessEnvironment toolEnvironment()
 {
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C"));
+    QProcessEnvironment environment = ToolEnvironment::forParsing();
     environment.insert(QStringLiteral("SYSTEMD_PAGER"), QString());
     environment.insert(QStringLiteral("SYSTEMD_COLORS"), QStringLiteral("0"));
     environment.insert(QStringLiteral("PAGER"), QStringLiteral("cat"));

@@ -200,7 +200,7 @@ ActivityRows::Row MenuBarModel::rowOf(const GroupedAlert& group, const QDateTime
         group.latestDate ? MenuBarRules::relativeTime(*group.latestDate, now) : QString(),
         group.count >= 2 ? L10n::timesCount(group.count) : QString(),
         m_blockedApps.contains(group.id),
-        m_blockingApp == group.id,
+        m_blockingApp == group.id || isBlockQueued(group.id),
     };
 }
 
@@ -223,22 +223,40 @@ void MenuBarModel::setShowAllAlerts(bool show)
     refreshRows();
 }
 
+bool MenuBarModel::isBlockQueued(const QString& groupId) const
+{
+    return std::any_of(m_queuedBlocks.cbegin(), m_queuedBlocks.cend(),
+                       [&groupId](const QueuedBlock& block) { return block.groupId == groupId; });
+}
+
 void MenuBarModel::block(const QString& groupId)
 {
-    if (m_blockingApp || m_blockedApps.contains(groupId))
+    if (m_blockingApp == groupId || isBlockQueued(groupId) || m_blockedApps.contains(groupId))
         return;
     const auto group = std::find_if(m_groups.cbegin(), m_groups.cend(),
                                     [&groupId](const GroupedAlert& g) { return g.id == groupId; });
     if (group == m_groups.cend())
         return;
-    m_blockingApp = groupId;
+    const QueuedBlock block{groupId, QStringLiteral("block ") + group->type + u' ' + group->app};
+    // A second Block while one is in flight waits its turn rather than being lost.
+    if (m_blockingApp)
+        m_queuedBlocks.append(block);
+    else
+        sendBlock(block);
     refreshRows();
-    const QString command = QStringLiteral("block ") + group->type + u' ' + group->app;
-    m_state.client().executeCommand(command, this, [this, groupId](std::optional<QString>) {
-        m_blockingApp.reset();
-        m_blockedApps.insert(groupId);
-        refreshRows();
-    });
+}
+
+void MenuBarModel::sendBlock(const QueuedBlock& block)
+{
+    m_blockingApp = block.groupId;
+    m_state.client().executeCommand(block.command, this,
+                                    [this, groupId = block.groupId](std::optional<QString>) {
+                                        m_blockingApp.reset();
+                                        m_blockedApps.insert(groupId);
+                                        if (!m_queuedBlocks.isEmpty())
+                                            sendBlock(m_queuedBlocks.takeFirst());
+                                        refreshRows();
+                                    });
 }
 
 void MenuBarModel::clearAlerts()

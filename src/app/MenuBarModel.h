@@ -96,6 +96,7 @@ public:
     QString versionText() const;
 
     const std::optional<QString>& blockingApp() const { return m_blockingApp; }
+    bool isBlockQueued(const QString& groupId) const;
     const QSet<QString>& blockedApps() const { return m_blockedApps; }
 
     // Whether the panel is on screen: only then do the relative times move on.
@@ -148,6 +149,14 @@ private:
     ActivityRows m_rows;
     bool m_showAllAlerts = false;
     std::optional<QString> m_blockingApp;
+    // Blocks asked for while one is in flight, in order: each is sent once the one before it is done.
+    struct QueuedBlock
+    {
+        QString groupId;
+        QString command;
+    };
+    QList<QueuedBlock> m_queuedBlocks;
+    void sendBlock(const QueuedBlock& block);
     QSet<QString> m_blockedApps;
     bool m_showDisconnectConfirm = false;
     bool m_isDisconnecting = false;

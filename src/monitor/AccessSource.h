@@ -1,5 +1,8 @@
 #pragma once
 
+#include "platform/ProcessFacts.h"
+
+#include <QList>
 #include <QObject>
 #include <QString>
 
@@ -18,4 +21,7 @@ public:
 
 Q_SIGNALS:
     void accessDetected(const QString& type, const QString& app, const std::optional<QString>& details);
+    // The processes seen using a device under an application's name (where the source knows them), so
+    // that a Block ends exactly those.
+    void processesSeen(const QString& app, const QList<ProcessFacts>& processes);
 };

@@ -15,6 +15,7 @@ public:
     void clear() { m_active.clear(); }
     bool contains(const QString& app) const { return m_active.contains(app); }
     bool isEmpty() const { return m_active.isEmpty(); }
+    const QSet<QString>& active() const { return m_active; }
 
 private:
     QSet<QString> m_active;

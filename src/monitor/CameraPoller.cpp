@@ -1,6 +1,7 @@
 #include "monitor/CameraPoller.h"
 
 #include "platform/Diagnostics.h"
+#include "platform/ToolEnvironment.h"
 #include "platform/ToolPaths.h"
 
 #include <QStringDecoder>
@@ -10,6 +11,7 @@ ProcessOptions CameraPoller::toolOptions(bool captureOutput) const
     ProcessOptions options;
     options.timeoutMs = int(m_toolTimeLimit.count());
     options.captureOutput = captureOutput;
+    options.environment = ToolEnvironment::forParsing();
     // A process listing is a few hundred kilobytes at most; the cap only guards against a runaway tool.
     options.outputCap = 16 * 1024 * 1024;
     return options;

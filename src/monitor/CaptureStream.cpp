@@ -35,6 +35,32 @@ QString accessType(const QJsonObject& properties)
     return {};
 }
 
+bool isCameraSource(const QJsonObject& properties)
+{
+    if (text(properties, QStringLiteral("media.class")) != u"Video/Source")
+        return false;
+    const QString api = text(properties, QStringLiteral("device.api"));
+    return text(properties, QStringLiteral("media.role")) == u"Camera" || api == u"v4l2" ||
+           api == u"libcamera";
+}
+
+CaptureStream stream(const QString& type, const QJsonObject& properties, const QJsonObject& clientProperties,
+                     const QString& details)
+{
+    auto first = [&](const QString& key) {
+        const QString own = text(properties, key).trimmed();
+        return own.isEmpty() ? text(clientProperties, key).trimmed() : own;
+    };
+    CaptureStream result;
+    result.type = type;
+    result.app = appName(properties, clientProperties);
+    result.details = details;
+    result.pid = first(QStringLiteral("application.process.id")).toLongLong();
+    result.streamName = first(QStringLiteral("application.name"));
+    result.portalAppId = first(QStringLiteral("pipewire.access.portal.app_id"));
+    return result;
+}
+
 bool isMonitorOrMeter(const QJsonObject& properties)
 {
     return isTrue(properties, QStringLiteral("stream.monitor")) ||

@@ -10,6 +10,12 @@ struct CaptureStream
     QString type; // "microphone" or "camera"
     QString app;
     QString details;
+    // What names the application: its process (0 when unknown), the name the stream gave, and the app
+    // id a portal set. `app` is the name once the naming rule has run.
+    qint64 pid = 0;
+    QString streamName{};
+    QString portalAppId{};
+    quint64 startTime = 0;
 
     friend bool operator==(const CaptureStream&, const CaptureStream&) = default;
 };
@@ -20,6 +26,14 @@ namespace CaptureStreamRules {
 // "microphone" for an audio capture stream, "camera" for a video capture stream in the camera role,
 // empty for anything else.
 QString accessType(const QJsonObject& properties);
+
+// A video source that is a camera: its role says so, or it comes from a camera device API. Screen
+// casts are video sources too, without either.
+bool isCameraSource(const QJsonObject& properties);
+
+// A stream with its naming facts filled in from its own and its client's properties.
+CaptureStream stream(const QString& type, const QJsonObject& properties, const QJsonObject& clientProperties,
+                     const QString& details);
 
 // Monitor streams (recording what is played) and level meters (a volume bar) use no microphone.
 bool isMonitorOrMeter(const QJsonObject& properties);

@@ -6,12 +6,16 @@
 #include <QStringList>
 #include <QVariantMap>
 
+#include <functional>
+
 class QDBusServiceWatcher;
 
 // Location on Linux: GeoClue2's manager says on the system bus whether any application uses the
-// location service (its InUse property). Each time it turns true, one "location" alert is recorded;
-// GeoClue does not tell who asks, so the application is "Unknown App". GeoClue is started on demand by
-// the bus; the watcher never starts it, it only listens.
+// location service (its InUse property), for all clients at once. Each time it turns true, the client
+// objects are asked who they are (the DesktopId of each active one, named by its desktop entry), and
+// one "location" alert is recorded per client; where the bus does not let us read them, the one alert
+// names "Unknown App". GeoClue is started on demand by the bus; the watcher never starts it, it only
+// listens.
 class GeoClueWatcher : public DeviceWatcherPart
 {
     Q_OBJECT
@@ -28,6 +32,14 @@ public:
     void stop() override;
 
     bool inUse() const { return m_inUse; }
+    // Names a client by its desktop id; without one, the id itself names it.
+    void setDesktopIdNamer(std::function<QString(const QString& desktopId)> namer)
+    {
+        m_namer = std::move(namer);
+    }
+
+    static const QString clientInterface;
+    static const QString clientsPath;
 
 Q_SIGNALS:
     // InUse was read or reported (tests wait on it).
@@ -40,8 +52,12 @@ private Q_SLOTS:
 private:
     void readInUse();
     void setInUse(bool inUse);
+    void reportClients();
+    void readClients(const QStringList& paths, QStringList names);
+    void reportNames(const QStringList& names);
 
     QDBusConnection m_bus;
+    std::function<QString(const QString&)> m_namer;
     QDBusServiceWatcher* m_serviceWatcher = nullptr;
     bool m_running = false;
     bool m_inUse = false;

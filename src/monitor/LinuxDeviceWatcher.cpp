@@ -7,43 +7,76 @@
 #include "platform/Diagnostics.h"
 #include "platform/SystemRoots.h"
 
+#include <QDir>
+#include <QtConcurrent>
+
+namespace {
+constexpr quint32 socketEvents = InotifyWatcher::Created | InotifyWatcher::MovedTo;
+} // namespace
+
 LinuxDeviceWatcherConfig LinuxDeviceWatcherConfig::fromEnvironment()
 {
     LinuxDeviceWatcherConfig config;
     config.procRoot = SystemRoots::procRoot();
     config.devRoot = SystemRoots::devRoot();
+    config.runtimeDirectory = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    config.ownExecutables = AppNamer::ownExecutablesOfThisProgram();
     return config;
 }
 
 LinuxDeviceWatcher::LinuxDeviceWatcher(LinuxDeviceWatcherConfig config, QObject* parent)
-    : AccessSource(parent)
+    : AccessSource(parent), m_config(std::move(config))
 {
+    // The session's index is shared by every watcher of the process and lives as long as it.
+    m_entries =
+        m_config.desktopDataDirectories
+            ? std::make_shared<const DesktopEntries>(*m_config.desktopDataDirectories)
+            : std::shared_ptr<const DesktopEntries>(std::shared_ptr<void>(), &DesktopEntries::shared());
+    m_namer = std::make_shared<const AppNamer>(m_config.procRoot, m_entries, m_config.ownExecutables);
     VideoDeviceWatcher::Options cameraOptions;
-    cameraOptions.procRoot = config.procRoot;
-    cameraOptions.devRoot = config.devRoot;
-    cameraOptions.systemOwnerUid = config.systemOwnerUid;
-    cameraOptions.captureProbe = config.captureProbe;
+    cameraOptions.procRoot = m_config.procRoot;
+    cameraOptions.devRoot = m_config.devRoot;
+    cameraOptions.systemOwnerUid = m_config.systemOwnerUid;
+    cameraOptions.captureProbe = m_config.captureProbe;
+    cameraOptions.namer = m_namer;
     m_camera = new VideoDeviceWatcher(cameraOptions, this);
-    m_pipeWire = new PipeWireStreamWatcher(config.toolStartupLimit, this);
-    m_pulseAudio = new PulseAudioStreamWatcher(config.toolTimeLimit, this);
+    m_pipeWire = new PipeWireStreamWatcher(m_config.toolStartupLimit, this);
+    m_pipeWire->setNamer(m_namer.get());
+    m_pulseAudio = new PulseAudioStreamWatcher(m_config.toolTimeLimit, this);
+    m_pulseAudio->setNamer(m_namer.get());
     m_location =
-        new GeoClueWatcher(config.systemBus ? *config.systemBus : QDBusConnection::systemBus(), this);
+        new GeoClueWatcher(m_config.systemBus ? *m_config.systemBus : QDBusConnection::systemBus(), this);
 
+    m_location->setDesktopIdNamer([entries = m_entries](const QString& desktopId) {
+        return entries->nameForAppId(desktopId).value_or(desktopId);
+    });
+    m_location->setDesktopIdNamer([entries = m_entries](const QString& desktopId) {
+        return entries->nameForAppId(desktopId).value_or(desktopId);
+    });
     for (DeviceWatcherPart* part :
-         std::initializer_list<DeviceWatcherPart*>{m_camera, m_pipeWire, m_pulseAudio, m_location})
+         std::initializer_list<DeviceWatcherPart*>{m_camera, m_pipeWire, m_pulseAudio, m_location}) {
         connect(part, &AccessSource::accessDetected, this, &AccessSource::accessDetected);
+        connect(part, &AccessSource::processesSeen, this, &AccessSource::processesSeen);
+    }
     connect(m_camera, &DeviceWatcherPart::unavailable, this,
             [this](const QString& reason) { report(QStringLiteral("camera"), reason); });
     connect(m_location, &DeviceWatcherPart::unavailable, this,
             [this](const QString& reason) { report(QStringLiteral("location"), reason); });
-    // Without PipeWire, PulseAudio tells about microphones; only when both fail is that reported.
+    // Each server is asked who it is: a real PulseAudio is watched beside PipeWire, pipewire-pulse's
+    // streams are PipeWire's own, unless PipeWire cannot be watched at all.
     connect(m_pipeWire, &DeviceWatcherPart::unavailable, this, [this](const QString& reason) {
         m_pipeWireFailure = reason;
+        m_pipeWireDown = true;
+        m_pulseAudio->stop();
+        m_pulseAudio->setWatchPipeWire(true);
         m_pulseAudio->start();
     });
     connect(m_pulseAudio, &DeviceWatcherPart::unavailable, this, [this](const QString& reason) {
-        report(QStringLiteral("microphone"), m_pipeWireFailure + QStringLiteral("; ") + reason);
+        m_pulseDown = true;
+        if (m_pipeWireDown)
+            report(QStringLiteral("microphone"), m_pipeWireFailure + QStringLiteral("; ") + reason);
     });
+    connect(&m_runtimeWatch, &InotifyWatcher::eventReceived, this, &LinuxDeviceWatcher::onRuntimeEvent);
 }
 
 LinuxDeviceWatcher::~LinuxDeviceWatcher()
@@ -55,17 +88,67 @@ void LinuxDeviceWatcher::start()
 {
     m_reported.clear();
     m_pipeWireFailure.clear();
+    m_pipeWireDown = m_pulseDown = false;
+    // The desktop entries are read off the main thread, before the first stream needs a name.
+    (void)QtConcurrent::run([entries = m_entries]() { (void)entries->nameForAppId(QStringLiteral("-")); });
+    watchRuntimeDirectory();
     m_camera->start();
     m_pipeWire->start();
+    m_pulseAudio->setWatchPipeWire(false);
+    m_pulseAudio->start();
     m_location->start();
 }
 
 void LinuxDeviceWatcher::stop()
 {
+    m_runtimeWatch.close();
+    m_runtimeDescriptor = m_pulseDescriptor = -1;
     m_camera->stop();
     m_pipeWire->stop();
     m_pulseAudio->stop();
     m_location->stop();
+}
+
+void LinuxDeviceWatcher::watchRuntimeDirectory()
+{
+    m_runtimeWatch.close();
+    m_runtimeDescriptor = m_pulseDescriptor = -1;
+    if (m_config.runtimeDirectory.isEmpty() || !m_runtimeWatch.open(nullptr))
+        return;
+    m_runtimeDescriptor = m_runtimeWatch.addWatch(m_config.runtimeDirectory, socketEvents);
+    m_pulseDescriptor =
+        m_runtimeWatch.addWatch(m_config.runtimeDirectory + QStringLiteral("/pulse"), socketEvents);
+}
+
+// A server that was absent (or died) is tried again as soon as its socket appears.
+void LinuxDeviceWatcher::onRuntimeEvent(int descriptor, quint32 mask, const QByteArray& name)
+{
+    if ((mask & InotifyWatcher::WatchRemoved) && descriptor == m_pulseDescriptor) {
+        m_pulseDescriptor = -1; // the server's directory went with it; its return is seen above
+        return;
+    }
+    if (descriptor == m_runtimeDescriptor && name == "pulse" && m_pulseDescriptor < 0) {
+        m_pulseDescriptor =
+            m_runtimeWatch.addWatch(m_config.runtimeDirectory + QStringLiteral("/pulse"), socketEvents);
+        if (QFile::exists(m_config.runtimeDirectory + QStringLiteral("/pulse/native")))
+            onRuntimeEvent(m_pulseDescriptor, InotifyWatcher::Created, "native");
+        return;
+    }
+    if (descriptor == m_runtimeDescriptor && name == "pipewire-0" && m_pipeWireDown) {
+        m_pipeWireDown = false;
+        m_reported.remove(QStringLiteral("microphone"));
+        m_pulseAudio->stop();
+        m_pulseAudio->setWatchPipeWire(false);
+        m_pipeWire->start();
+        m_pulseAudio->start();
+        return;
+    }
+    if (descriptor == m_pulseDescriptor && name == "native" && (m_pulseDown || !m_pulseAudio->isRunning())) {
+        m_pulseDown = false;
+        m_reported.remove(QStringLiteral("microphone"));
+        m_pulseAudio->setWatchPipeWire(m_pipeWireDown);
+        m_pulseAudio->start();
+    }
 }
 
 void LinuxDeviceWatcher::report(const QString& watch, const QString& reason)

@@ -1,12 +1,15 @@
 #pragma once
 
 #include "monitor/AccessSource.h"
+#include "monitor/AppNamer.h"
+#include "monitor/InotifyWatcher.h"
 #include "monitor/VideoNodes.h"
 
 #include <QDBusConnection>
 #include <QSet>
 
 #include <chrono>
+#include <memory>
 #include <optional>
 
 class GeoClueWatcher;
@@ -26,15 +29,23 @@ struct LinuxDeviceWatcherConfig
     // How long pw-dump may take to answer first, and pactl to list.
     std::chrono::milliseconds toolStartupLimit{std::chrono::seconds(10)};
     std::chrono::milliseconds toolTimeLimit{std::chrono::seconds(5)};
+    // Where the sound servers' sockets appear ("pipewire-0", "pulse/native"); empty: not watched.
+    QString runtimeDirectory;
+    // The executables whose processes are ours and never reported.
+    QSet<QString> ownExecutables;
+    // Absent: the session's XDG directories.
+    std::optional<QStringList> desktopDataDirectories;
 
     // The real system, with HALVEX_PROC_ROOT and HALVEX_DEV_ROOT applied.
     static LinuxDeviceWatcherConfig fromEnvironment();
 };
 
 // Our own source of accesses on Linux desktops, event-driven: camera nodes through inotify and /proc,
-// microphone and portal-camera streams through PipeWire (else PulseAudio), and location through
-// GeoClue. It only reports accesses, so the engine and the backend service can both use it. A part
-// that cannot work says so once per start on a "[DeviceWatcher]" line, and the others go on.
+// microphone and camera streams through PipeWire, microphone streams of a real PulseAudio server
+// beside it (each server that carries audio is watched, none twice), and location through GeoClue.
+// It only reports accesses, so the engine and the backend service can both use it. A part that cannot
+// work says so once per start on a "[DeviceWatcher]" line, and the others go on; a sound server that
+// starts later is picked up when its socket appears.
 class LinuxDeviceWatcher : public AccessSource
 {
     Q_OBJECT
@@ -53,7 +64,17 @@ public:
 
 private:
     void report(const QString& watch, const QString& reason);
+    void watchRuntimeDirectory();
+    void onRuntimeEvent(int descriptor, quint32 mask, const QByteArray& name);
 
+    LinuxDeviceWatcherConfig m_config;
+    std::shared_ptr<const DesktopEntries> m_entries;
+    std::shared_ptr<const AppNamer> m_namer;
+    InotifyWatcher m_runtimeWatch;
+    int m_runtimeDescriptor = -1;
+    int m_pulseDescriptor = -1;
+    bool m_pipeWireDown = false;
+    bool m_pulseDown = false;
     VideoDeviceWatcher* m_camera;
     PipeWireStreamWatcher* m_pipeWire;
     PulseAudioStreamWatcher* m_pulseAudio;

@@ -12,6 +12,7 @@
 #include "platform/ForceQuit.h"
 #include "platform/Notifier.h"
 #include "platform/Platform.h"
+#include "platform/SystemRoots.h"
 
 #include <QDir>
 
@@ -69,6 +70,10 @@ void MonitorEngine::setSources(std::vector<AccessSource*> sources)
     for (AccessSource* source : m_sources) {
         source->setParent(this);
         connect(source, &AccessSource::accessDetected, this, &MonitorEngine::recordAlert);
+        connect(source, &AccessSource::processesSeen, this,
+                [this](const QString& app, const QList<ProcessFacts>& processes) {
+                    m_seenProcesses.remember(app, processes, m_clock());
+                });
     }
 }
 
@@ -171,7 +176,10 @@ void MonitorEngine::persistAlerts()
 
 void MonitorEngine::killApp(const QString& name)
 {
-    m_forceQuit->killApp(name);
+    const QList<ProcessFacts> seen = m_seenProcesses.alive(name, SystemRoots::procRoot(), m_clock());
+    m_forceQuit->end(name, seen, this, [this, name](const ForceQuitOutcome& outcome) {
+        Q_EMIT forceQuitFinished(name, outcome.ended);
+    });
 }
 
 void MonitorEngine::setForceQuit(std::unique_ptr<const ForceQuit> forceQuit)

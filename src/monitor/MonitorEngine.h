@@ -2,6 +2,7 @@
 
 #include "model/AppPermission.h"
 #include "model/SecurityAlert.h"
+#include "monitor/SeenProcesses.h"
 
 #include <QDateTime>
 #include <QHash>
@@ -53,8 +54,11 @@ public:
     void recordAlert(const QString& type, const QString& app, const std::optional<QString>& details);
     void persistAlerts();
     void refreshPermissions();
-    // Force-quits every process whose name matches `name` literally, case-insensitively. Returns at once.
+    // Force-quits the application: the processes seen using a device under `name` in the last day
+    // (Linux sources know them), else those whose name is `name`. Returns at once; forceQuitFinished
+    // tells whether anything was ended.
     void killApp(const QString& name);
+    SeenProcesses& seenProcesses() { return m_seenProcesses; }
     // How applications are ended; the platform's own by default.
     void setForceQuit(std::unique_ptr<const ForceQuit> forceQuit);
 
@@ -79,6 +83,7 @@ Q_SIGNALS:
     void accessDetected(const QString& type, const QString& displayApp, const QString& rawApp);
     // One alert stored at the head of the list.
     void alertRecorded(const SecurityAlert& alert);
+    void forceQuitFinished(const QString& name, bool ended);
 
 private:
     void initialise(bool autoStart);
@@ -91,6 +96,7 @@ private:
     QString m_alertsPath;
     QHash<QString, QDateTime> m_uiCooldowns;
     std::vector<AccessSource*> m_sources;
+    SeenProcesses m_seenProcesses;
     std::unique_ptr<Notifier> m_notifier;
     std::unique_ptr<AlertsFileWriter> m_writer;
     std::unique_ptr<const ForceQuit> m_forceQuit;

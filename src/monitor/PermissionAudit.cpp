@@ -2,6 +2,7 @@
 
 #include "monitor/TccLineParser.h"
 #include "platform/ChildProcess.h"
+#include "platform/ToolEnvironment.h"
 #include "platform/ToolPaths.h"
 
 #include <QDir>
@@ -135,6 +136,7 @@ void PermissionAudit::readNext(const std::shared_ptr<Run>& run)
     options.timeoutMs = int(m_timeLimit.count());
     // The output is read while sqlite3 runs, so a large database cannot fill the pipe and stall it.
     options.outputCap = 32 * 1024 * 1024;
+    options.environment = ToolEnvironment::forParsing();
     ChildProcess::run(ToolPaths::path(Tool::Sqlite3), sqliteArguments(path), options, this,
                       [this, run](const ProcessResult& result) {
                           appendRows(decodedOutput(result), run->seen, run->result);

@@ -45,6 +45,10 @@ void PipeWireGraph::applyObject(qint64 id, const QJsonObject& object)
     // Fields a document leaves out keep their last value.
     if (info.value(u"state").isString())
         known.state = info.value(u"state").toString();
+    if (info.value(u"output-node-id").isDouble())
+        known.outputNode = info.value(u"output-node-id").toInteger();
+    if (info.value(u"input-node-id").isDouble())
+        known.inputNode = info.value(u"input-node-id").toInteger();
     if (info.value(u"props").isObject())
         known.properties = info.value(u"props").toObject();
     else if (object.value(u"props").isObject())
@@ -61,21 +65,43 @@ QJsonObject PipeWireGraph::clientProperties(const QJsonObject& nodeProperties) c
     return client->properties;
 }
 
+QSet<qint64> PipeWireGraph::cameraConsumers() const
+{
+    QSet<qint64> consumers;
+    for (const Object& link : m_objects) {
+        if (link.type != u"PipeWire:Interface:Link" || link.state != u"active")
+            continue;
+        const auto source = m_objects.constFind(link.outputNode);
+        const auto consumer = m_objects.constFind(link.inputNode);
+        if (source == m_objects.cend() || consumer == m_objects.cend() ||
+            source->type != u"PipeWire:Interface:Node" || consumer->type != u"PipeWire:Interface:Node")
+            continue;
+        if (CaptureStreamRules::isCameraSource(source->properties))
+            consumers.insert(link.inputNode);
+    }
+    return consumers;
+}
+
 QList<CaptureStream> PipeWireGraph::runningCaptureStreams() const
 {
+    const QSet<qint64> cameraConsumers = this->cameraConsumers();
     // In id order, so that accesses starting together are reported in a stable order.
     QList<qint64> ids = m_objects.keys();
     std::sort(ids.begin(), ids.end());
     QList<CaptureStream> streams;
     for (qint64 id : ids) {
         const Object& node = *m_objects.constFind(id);
-        if (node.type != u"PipeWire:Interface:Node" || node.state != u"running")
+        if (node.type != u"PipeWire:Interface:Node")
             continue;
-        const QString type = CaptureStreamRules::accessType(node.properties);
+        QString type;
+        if (cameraConsumers.contains(id))
+            type = QStringLiteral("camera");
+        else if (node.state == u"running")
+            type = CaptureStreamRules::accessType(node.properties);
         if (type.isEmpty() || CaptureStreamRules::isMonitorOrMeter(node.properties))
             continue;
-        const QString app = CaptureStreamRules::appName(node.properties, clientProperties(node.properties));
-        streams.append({type, app, streamDetails(type, id)});
+        streams.append(CaptureStreamRules::stream(type, node.properties, clientProperties(node.properties),
+                                                  streamDetails(type, id)));
     }
     return streams;
 }

@@ -1,5 +1,6 @@
 #include "monitor/PipeWireStreamWatcher.h"
 
+#include "platform/ToolEnvironment.h"
 #include "platform/ToolPaths.h"
 
 #include <QJsonDocument>
@@ -10,6 +11,12 @@ PipeWireStreamWatcher::PipeWireStreamWatcher(std::chrono::milliseconds startupLi
     m_startupTimer.setSingleShot(true);
     m_startupTimer.setInterval(startupLimit);
     m_restartTimer.setSingleShot(true);
+    m_settleTimer.setSingleShot(true);
+    m_settleTimer.setInterval(settleTime);
+    connect(&m_settleTimer, &QTimer::timeout, this, [this]() {
+        m_tracker.setHoldingReleases(false);
+        report();
+    });
     connect(&m_restartTimer, &QTimer::timeout, this, &PipeWireStreamWatcher::launch);
     connect(&m_startupTimer, &QTimer::timeout, this, [this, startupLimit]() {
         m_process.stop();
@@ -47,9 +54,10 @@ void PipeWireStreamWatcher::stop()
     m_running = false;
     m_startupTimer.stop();
     m_restartTimer.stop();
+    m_settleTimer.stop();
     m_process.stop();
     m_graph.clear();
-    m_tracker.clear();
+    // The tracker stays: applications still capturing when watching resumes are not new accesses.
 }
 
 void PipeWireStreamWatcher::launch()
@@ -58,8 +66,11 @@ void PipeWireStreamWatcher::launch()
         return;
     m_splitter.reset();
     m_awaitingFirstDocument = true;
+    m_settleTimer.stop();
+    // Only what was known before the restart needs holding while the new graph fills in.
+    m_tracker.setHoldingReleases(!m_tracker.isEmpty());
     m_startupTimer.start();
-    m_process.start(ToolPaths::path(Tool::PwDump), arguments());
+    m_process.start(ToolPaths::path(Tool::PwDump), arguments(), ToolEnvironment::forParsing());
 }
 
 void PipeWireStreamWatcher::onLine(const QByteArray& line)
@@ -77,6 +88,8 @@ void PipeWireStreamWatcher::onLine(const QByteArray& line)
         m_startupTimer.stop();
         m_backoff.reset();
         m_graph.clear();
+        if (m_tracker.isHoldingReleases())
+            m_settleTimer.start();
     }
     m_graph.apply(json.array());
     report();
@@ -85,8 +98,8 @@ void PipeWireStreamWatcher::onLine(const QByteArray& line)
 
 void PipeWireStreamWatcher::report()
 {
-    for (const CaptureStream& stream : m_tracker.update(m_graph.runningCaptureStreams()))
-        Q_EMIT accessDetected(stream.type, stream.app, stream.details);
+    const QList<CaptureStream> running = m_graph.runningCaptureStreams();
+    m_tracker.report(*this, m_namer ? m_namer->nameStreams(running) : running);
 }
 
 void PipeWireStreamWatcher::onEnded(const QString& reason)
@@ -96,6 +109,7 @@ void PipeWireStreamWatcher::onEnded(const QString& reason)
         return;
     if (!m_everWorked) {
         stop();
+        m_tracker.clear();
         Q_EMIT unavailable(reason);
         return;
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "monitor/AppNamer.h"
 #include "monitor/CaptureStreamTracker.h"
 #include "monitor/DeviceWatcherPart.h"
 #include "monitor/LineProcess.h"
@@ -21,6 +22,8 @@ class PipeWireStreamWatcher : public DeviceWatcherPart
     Q_OBJECT
 public:
     static constexpr std::chrono::milliseconds defaultStartupLimit{std::chrono::seconds(10)};
+    // After a (re)start, streams known from before are kept this long while the graph fills in.
+    static constexpr std::chrono::milliseconds settleTime{1000};
 
     explicit PipeWireStreamWatcher(std::chrono::milliseconds startupLimit = defaultStartupLimit,
                                    QObject* parent = nullptr);
@@ -30,6 +33,8 @@ public:
     void stop() override;
 
     static QStringList arguments();
+    // Names the streams' applications; without one, streams keep the names their properties give.
+    void setNamer(const AppNamer* namer) { m_namer = namer; }
 
 Q_SIGNALS:
     // One document was applied (tests wait on it).
@@ -41,6 +46,7 @@ private:
     void onEnded(const QString& reason);
     void report();
 
+    const AppNamer* m_namer = nullptr;
     LineProcess m_process;
     PipeWireDumpSplitter m_splitter;
     PipeWireGraph m_graph;
@@ -48,6 +54,7 @@ private:
     RestartBackoff m_backoff;
     QTimer m_startupTimer;
     QTimer m_restartTimer;
+    QTimer m_settleTimer;
     bool m_running = false;
     bool m_everWorked = false;
     bool m_awaitingFirstDocument = false;

@@ -114,7 +114,7 @@ bool isPipeWireDaemon(int procFd, const QByteArray& pid, const VideoHolder& hold
            executable.st_uid == systemOwnerUid;
 }
 
-void scanProcess(int procFd, const QByteArray& pid, const Request& request, QList<VideoHolder>& holders)
+void scanProcess(int procFd, const QByteArray& pid, const Request& request, Result& result)
 {
     struct stat owner
     {
@@ -124,6 +124,7 @@ void scanProcess(int procFd, const QByteArray& pid, const Request& request, QLis
     const QByteArray node = heldNode(procFd, pid, request.nodes);
     if (node.isEmpty())
         return;
+    result.heldNodes.insert(QFile::decodeName(node));
     VideoHolder holder;
     holder.pid = pid.toLongLong();
     holder.node = QFile::decodeName(node);
@@ -136,27 +137,32 @@ void scanProcess(int procFd, const QByteArray& pid, const Request& request, QLis
         holder.app = baseName(holder.executable);
     }
     if (!isPipeWireDaemon(procFd, pid, holder, request.systemOwnerUid))
-        holders.append(holder);
+        result.holders.append(holder);
 }
 
 } // namespace
 
 QList<VideoHolder> scan(const Request& request)
 {
-    QList<VideoHolder> holders;
+    return scanWithHeldNodes(request).holders;
+}
+
+Result scanWithHeldNodes(const Request& request)
+{
+    Result result;
     if (request.nodes.isEmpty())
-        return holders;
+        return result;
     DirectoryStream proc{openDirectoryAt(AT_FDCWD, QFile::encodeName(request.procRoot))};
     if (!proc.stream)
-        return holders;
+        return result;
     const int procFd = ::dirfd(proc.stream);
     const QByteArray ownPid = QByteArray::number(request.ownPid);
     while (const dirent* entry = ::readdir(proc.stream)) {
         if (!isPid(entry->d_name) || ownPid == entry->d_name)
             continue;
-        scanProcess(procFd, QByteArray(entry->d_name), request, holders);
+        scanProcess(procFd, QByteArray(entry->d_name), request, result);
     }
-    return holders;
+    return result;
 }
 
 } // namespace ProcFdScanner

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QSet>
 #include <QString>
 
 #include <sys/types.h>
@@ -13,6 +14,7 @@ struct VideoHolder
     QString app;        // /proc/<pid>/comm: the name pkill matches
     QString executable; // the target of /proc/<pid>/exe, empty when unreadable
     QString node;
+    quint64 startTime = 0;
 
     friend bool operator==(const VideoHolder&, const VideoHolder&) = default;
 };
@@ -34,6 +36,14 @@ struct Request
     uid_t systemOwnerUid = 0;
 };
 
+struct Result
+{
+    QList<VideoHolder> holders;
+    // Nodes some readable process holds, attributed or not (PipeWire's daemons, our own probes).
+    QSet<QString> heldNodes;
+};
+
 QList<VideoHolder> scan(const Request& request);
+Result scanWithHeldNodes(const Request& request);
 
 } // namespace ProcFdScanner

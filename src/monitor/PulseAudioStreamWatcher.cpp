@@ -2,6 +2,7 @@
 
 #include "monitor/PulseSourceOutputs.h"
 #include "platform/ChildProcess.h"
+#include "platform/ToolEnvironment.h"
 #include "platform/ToolPaths.h"
 
 namespace {
@@ -17,17 +18,19 @@ QString failureText(const ProcessResult& result)
     return QStringLiteral("pactl exited with status ") + QString::number(result.exitCode);
 }
 
+bool answered(const ProcessResult& result)
+{
+    return result.succeeded() && !result.outputTruncated;
+}
+
 } // namespace
 
 PulseAudioStreamWatcher::PulseAudioStreamWatcher(std::chrono::milliseconds listTimeLimit, QObject* parent)
     : DeviceWatcherPart(parent), m_listTimeLimit(listTimeLimit)
 {
     m_restartTimer.setSingleShot(true);
-    connect(&m_restartTimer, &QTimer::timeout, this, [this]() {
-        subscribe();
-        // Events may have been missed while the subscription was down.
-        requestList();
-    });
+    // The server may have changed while the subscription was down: ask who it is again.
+    connect(&m_restartTimer, &QTimer::timeout, this, &PulseAudioStreamWatcher::begin);
     connect(&m_subscription, &LineProcess::lineReceived, this, [this](const QByteArray& line) {
         if (line.contains("on source-output"))
             requestList();
@@ -56,12 +59,14 @@ QStringList PulseAudioStreamWatcher::listArguments()
             QStringLiteral("source-outputs")};
 }
 
-QProcessEnvironment PulseAudioStreamWatcher::toolEnvironment()
+QStringList PulseAudioStreamWatcher::sourcesArguments()
 {
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.remove(QStringLiteral("LC_ALL"));
-    environment.insert(QStringLiteral("LC_NUMERIC"), QStringLiteral("C"));
-    return environment;
+    return {QStringLiteral("-f"), QStringLiteral("json"), QStringLiteral("list"), QStringLiteral("sources")};
+}
+
+QStringList PulseAudioStreamWatcher::infoArguments()
+{
+    return {QStringLiteral("-f"), QStringLiteral("json"), QStringLiteral("info")};
 }
 
 void PulseAudioStreamWatcher::start()
@@ -70,10 +75,8 @@ void PulseAudioStreamWatcher::start()
         return;
     m_running = true;
     m_everWorked = false;
-    ++m_session;
     m_backoff.reset();
-    subscribe();
-    requestList();
+    begin();
 }
 
 void PulseAudioStreamWatcher::stop()
@@ -83,13 +86,58 @@ void PulseAudioStreamWatcher::stop()
     m_listRunning = m_listPending = false;
     m_restartTimer.stop();
     m_subscription.stop();
-    m_tracker.clear();
+    // The tracker stays: applications still recording when watching resumes are not new accesses.
+}
+
+void PulseAudioStreamWatcher::runPactl(const QStringList& arguments,
+                                       std::function<void(const ProcessResult&)> done)
+{
+    ProcessOptions options;
+    options.timeoutMs = int(m_listTimeLimit.count());
+    options.outputCap = 8 * 1024 * 1024;
+    options.environment = ToolEnvironment::forParsing();
+    const quint64 session = m_session;
+    ChildProcess::run(ToolPaths::path(Tool::Pactl), arguments, options, this,
+                      [this, session, done](const ProcessResult& result) {
+                          if (session == m_session)
+                              done(result);
+                      });
+}
+
+void PulseAudioStreamWatcher::begin()
+{
+    if (!m_running)
+        return;
+    ++m_session;
+    m_listRunning = m_listPending = false;
+    m_subscription.stop();
+    runPactl(infoArguments(), [this](const ProcessResult& result) {
+        const std::optional<bool> pipeWire =
+            answered(result) ? PulseSourceOutputs::servedByPipeWire(result.standardOutput) : std::nullopt;
+        if (!pipeWire) {
+            // Before the server has ever answered, it counts as absent; later it is asked again.
+            if (!m_everWorked)
+                giveUp(failureText(result));
+            else
+                m_restartTimer.start(m_backoff.next());
+            return;
+        }
+        if (*pipeWire && !m_watchPipeWire) {
+            stop();
+            m_tracker.clear();
+            Q_EMIT carriedByPipeWire();
+            return;
+        }
+        subscribe();
+        requestList();
+    });
 }
 
 void PulseAudioStreamWatcher::subscribe()
 {
     if (m_running)
-        m_subscription.start(ToolPaths::path(Tool::Pactl), subscribeArguments(), toolEnvironment());
+        m_subscription.start(ToolPaths::path(Tool::Pactl), subscribeArguments(),
+                             ToolEnvironment::forParsing());
 }
 
 void PulseAudioStreamWatcher::requestList()
@@ -102,37 +150,43 @@ void PulseAudioStreamWatcher::requestList()
         return;
     }
     m_listRunning = true;
-    ProcessOptions options;
-    options.timeoutMs = int(m_listTimeLimit.count());
-    options.outputCap = 8 * 1024 * 1024;
-    options.environment = toolEnvironment();
-    const quint64 session = m_session;
-    ChildProcess::run(ToolPaths::path(Tool::Pactl), listArguments(), options, this,
-                      [this, session](const ProcessResult& result) {
-                          if (session != m_session)
-                              return;
-                          m_listRunning = false;
-                          applyList(result);
-                          if (std::exchange(m_listPending, false))
-                              requestList();
-                      });
+    runPactl(listArguments(), [this](const ProcessResult& outputs) { listSources(outputs); });
 }
 
-void PulseAudioStreamWatcher::applyList(const ProcessResult& result)
+void PulseAudioStreamWatcher::listSources(const ProcessResult& outputs)
 {
-    if (!result.succeeded() || result.outputTruncated) {
+    auto finish = [this, outputs](const ProcessResult& sources) {
+        m_listRunning = false;
+        applyList(outputs, sources);
+        if (std::exchange(m_listPending, false))
+            requestList();
+    };
+    // Only a recording needs its source looked up.
+    if (answered(outputs) && outputs.standardOutput.trimmed() != "[]")
+        runPactl(sourcesArguments(), finish);
+    else
+        finish(ProcessResult{});
+}
+
+void PulseAudioStreamWatcher::applyList(const ProcessResult& outputs, const ProcessResult& sources)
+{
+    if (!answered(outputs)) {
         // Before pactl has ever answered, the server counts as absent; later failures keep the last
         // known streams until the next event lists them again.
         if (!m_everWorked)
-            giveUp(failureText(result));
+            giveUp(failureText(outputs));
         return;
     }
     m_everWorked = true;
-    const std::optional<QList<CaptureStream>> streams = PulseSourceOutputs::parse(result.standardOutput);
+    m_backoff.reset();
+    const std::optional<QSet<qint64>> monitors =
+        answered(sources) ? PulseSourceOutputs::monitorSources(sources.standardOutput)
+                          : std::optional<QSet<qint64>>(QSet<qint64>());
+    const std::optional<QList<CaptureStream>> streams =
+        PulseSourceOutputs::parse(outputs.standardOutput, monitors.value_or(QSet<qint64>()));
     if (!streams)
         return; // garbled listing: the last known state stands
-    for (const CaptureStream& stream : m_tracker.update(*streams))
-        Q_EMIT accessDetected(stream.type, stream.app, stream.details);
+    m_tracker.report(*this, m_namer ? m_namer->nameStreams(*streams) : *streams);
     Q_EMIT listApplied();
 }
 
@@ -141,5 +195,6 @@ void PulseAudioStreamWatcher::giveUp(const QString& reason)
     if (!m_running)
         return;
     stop();
+    m_tracker.clear();
     Q_EMIT unavailable(reason);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "monitor/AppNamer.h"
 #include "monitor/CaptureStreamTracker.h"
 #include "monitor/DeviceWatcherPart.h"
 #include "monitor/LineProcess.h"
@@ -9,13 +10,18 @@
 #include <QTimer>
 
 #include <chrono>
+#include <functional>
 
 struct ProcessResult;
 
-// Microphone streams of PulseAudio, for systems without PipeWire: "pactl subscribe" tells when a
-// source output appears, changes or goes; each such event (and the start) lists the source outputs
-// once with "pactl -f json list source-outputs", and every application that starts recording is
-// reported once, until its streams stop. No list runs while nothing happens.
+// Microphone streams of a real PulseAudio server: "pactl info" first says who serves the PulseAudio
+// protocol; where PipeWire does (pipewire-pulse), its streams are PipeWire's and the part stands down
+// (carriedByPipeWire) unless told to watch anyway. Otherwise "pactl subscribe" tells when a source
+// output appears, changes or goes; each such event (and the start) lists the source outputs and the
+// sources once ("pactl -f json list …"), and every application that starts recording (a monitor
+// source is no microphone) is reported once, until its streams stop. No list runs while nothing
+// happens. The text of subscribe is read (its JSON form has no line breaks), in the C locale like
+// every tool we parse.
 class PulseAudioStreamWatcher : public DeviceWatcherPart
 {
     Q_OBJECT
@@ -31,21 +37,32 @@ public:
 
     static QStringList subscribeArguments();
     static QStringList listArguments();
-    // pactl writes numbers in the locale's format, which breaks its JSON unless LC_NUMERIC is "C";
-    // LC_ALL would override that, so it is removed.
-    static QProcessEnvironment toolEnvironment();
+    static QStringList sourcesArguments();
+    static QStringList infoArguments();
+
+    // Whether a pipewire-pulse server is watched too (when PipeWire itself cannot be watched).
+    void setNamer(const AppNamer* namer) { m_namer = namer; }
+    void setWatchPipeWire(bool watch) { m_watchPipeWire = watch; }
+    bool isRunning() const { return m_running; }
 
 Q_SIGNALS:
     // One listing was applied (tests wait on it).
     void listApplied();
+    // The server is pipewire-pulse and the part stopped: PipeWire's own watch covers these streams.
+    void carriedByPipeWire();
 
 private:
+    void begin();
     void subscribe();
     void requestList();
-    void applyList(const ProcessResult& result);
+    void listSources(const ProcessResult& outputs);
+    void applyList(const ProcessResult& outputs, const ProcessResult& sources);
+    void runPactl(const QStringList& arguments, std::function<void(const ProcessResult&)> done);
     void giveUp(const QString& reason);
 
     std::chrono::milliseconds m_listTimeLimit;
+    bool m_watchPipeWire = false;
+    const AppNamer* m_namer = nullptr;
     LineProcess m_subscription;
     CaptureStreamTracker m_tracker;
     RestartBackoff m_backoff;

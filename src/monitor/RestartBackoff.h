@@ -3,13 +3,13 @@
 #include <algorithm>
 #include <chrono>
 
-// The delay before restarting a long-running tool that ended: short at first, doubling up to a
-// minute, so a tool that keeps failing costs next to nothing.
+// The delay before restarting a long-running tool that ended: short at first, doubling up to ten
+// seconds, so a tool that keeps failing costs little and a server that is back is seen soon.
 class RestartBackoff
 {
 public:
     static constexpr std::chrono::milliseconds first{std::chrono::seconds(1)};
-    static constexpr std::chrono::milliseconds longest{std::chrono::minutes(1)};
+    static constexpr std::chrono::milliseconds longest{std::chrono::seconds(10)};
 
     std::chrono::milliseconds next()
     {

@@ -28,6 +28,9 @@ VideoDeviceWatcher::VideoDeviceWatcher(Options options, QObject* parent)
     : DeviceWatcherPart(parent), m_options(std::move(options))
 {
     m_spacingTimer.setSingleShot(true);
+    m_confirmTimer.setSingleShot(true);
+    m_confirmTimer.setInterval(m_options.confirmDelay);
+    connect(&m_confirmTimer, &QTimer::timeout, this, &VideoDeviceWatcher::requestScan);
     connect(&m_spacingTimer, &QTimer::timeout, this, &VideoDeviceWatcher::runNextJob);
     connect(&m_inotify, &InotifyWatcher::eventReceived, this, &VideoDeviceWatcher::onEvent);
     connect(&m_inotify, &InotifyWatcher::overflowed, this, [this]() {
@@ -78,9 +81,12 @@ void VideoDeviceWatcher::stop()
     m_inotify.close();
     m_directoryWatch = -1;
     m_nodeWatches.clear();
+    m_openCount.clear();
+    m_suspectNodes.clear();
+    m_confirmTimer.stop();
     // Nodes may be replaced unseen while stopped: their capabilities are probed again on the next start.
     m_cameraByNode.clear();
-    m_holders.clear();
+    // The holders stay: one still holding a camera when watching resumes is no new access.
     m_spacingTimer.stop();
     m_jobRunning = m_discoveryPending = m_scanPending = false;
 }
@@ -102,14 +108,26 @@ void VideoDeviceWatcher::onEvent(int descriptor, quint32 mask, const QByteArray&
         requestDiscovery();
         return;
     }
-    if (mask & nodeEvents)
+    if (mask & nodeEvents) {
+        countOpens(descriptor, mask);
         requestScan();
+    }
+}
+
+void VideoDeviceWatcher::countOpens(int descriptor, quint32 mask)
+{
+    int& opens = m_openCount[descriptor];
+    if (mask & InotifyWatcher::Opened)
+        ++opens;
+    if (mask & (InotifyWatcher::ClosedAfterWrite | InotifyWatcher::ClosedReadOnly))
+        opens = std::max(0, opens - 1);
 }
 
 void VideoDeviceWatcher::forgetWatch(int descriptor)
 {
     for (auto it = m_nodeWatches.begin(); it != m_nodeWatches.end(); ++it) {
         if (it.value() == descriptor) {
+            m_openCount.remove(descriptor);
             m_nodeWatches.erase(it);
             return;
         }
@@ -201,6 +219,7 @@ void VideoDeviceWatcher::applyDiscovery(const QList<NodeKind>& nodes)
             continue;
         }
         m_inotify.removeWatch(it.value());
+        m_openCount.remove(it.value());
         it = m_nodeWatches.erase(it);
         changed = true;
     }
@@ -231,13 +250,76 @@ void VideoDeviceWatcher::startScan()
     request.uid = ::geteuid();
     request.ownPid = ::getpid();
     request.systemOwnerUid = m_options.systemOwnerUid;
-    runJob<QList<VideoHolder>>([request]() { return ProcFdScanner::scan(request); },
-                               [this](const QList<VideoHolder>& holders) { applyScan(holders); });
+    const std::shared_ptr<const AppNamer> namer = m_options.namer;
+    runJob<ProcFdScanner::Result>(
+        [request, namer]() {
+            ProcFdScanner::Result result = ProcFdScanner::scanWithHeldNodes(request);
+            if (!namer)
+                return result;
+            QList<VideoHolder> named;
+            for (VideoHolder holder : result.holders) {
+                const std::optional<AppNamer::Named> identity = namer->name(holder.pid, {});
+                if (!identity)
+                    continue; // our own process
+                if (identity->facts.pid > 0) {
+                    holder.app = identity->name;
+                    holder.startTime = identity->facts.startTime;
+                }
+                named.append(holder);
+            }
+            result.holders = named;
+            return result;
+        },
+        [this](const ProcFdScanner::Result& result) { applyScan(withUninspectableHolders(result)); });
+}
+
+QString VideoDeviceWatcher::uninspectableDetails(const QString& node)
+{
+    return QStringLiteral("Camera in use by a process that cannot be inspected (") + node + QLatin1Char(')');
+}
+
+QList<VideoHolder> VideoDeviceWatcher::withUninspectableHolders(const ProcFdScanner::Result& result)
+{
+    // A node opened and not closed again that no readable process holds is held by one that hides its
+    // descriptors (non-dumpable, or another user's): the camera is in use all the same. A quick
+    // open and close (another program's capability probe) can be caught between its two events, so a
+    // node counts only when a second scan a moment later finds it so again.
+    QList<VideoHolder> holders = result.holders;
+    QSet<QString> suspects;
+    bool unconfirmed = false;
+    for (auto it = m_nodeWatches.cbegin(); it != m_nodeWatches.cend(); ++it) {
+        if (m_openCount.value(it.value()) <= 0 || result.heldNodes.contains(it.key()))
+            continue;
+        suspects.insert(it.key());
+        if (!m_suspectNodes.contains(it.key())) {
+            unconfirmed = true;
+            continue;
+        }
+        VideoHolder unknown;
+        unknown.app = QStringLiteral("Unknown App");
+        unknown.node = it.key();
+        holders.append(unknown);
+    }
+    m_suspectNodes = suspects;
+    if (unconfirmed)
+        m_confirmTimer.start();
+    return holders;
 }
 
 void VideoDeviceWatcher::applyScan(const QList<VideoHolder>& holders)
 {
     m_lastScan.start();
+    QHash<QString, QList<ProcessFacts>> processes;
+    for (const VideoHolder& holder : holders) {
+        if (holder.pid <= 0 || holder.startTime == 0)
+            continue;
+        ProcessFacts facts;
+        facts.pid = holder.pid;
+        facts.startTime = holder.startTime;
+        processes[holder.app].append(facts);
+    }
+    for (auto it = processes.cbegin(); it != processes.cend(); ++it)
+        Q_EMIT processesSeen(it.key(), it.value());
     QStringList apps;
     QHash<QString, VideoHolder> firstHolder;
     for (const VideoHolder& holder : holders) {
@@ -245,7 +327,10 @@ void VideoDeviceWatcher::applyScan(const QList<VideoHolder>& holders)
         if (!firstHolder.contains(holder.app))
             firstHolder.insert(holder.app, holder);
     }
-    for (const QString& app : m_holders.update(apps))
-        Q_EMIT accessDetected(QStringLiteral("camera"), app, detailsText(firstHolder.value(app)));
+    for (const QString& app : m_holders.update(apps)) {
+        const VideoHolder& holder = firstHolder[app];
+        Q_EMIT accessDetected(QStringLiteral("camera"), app,
+                              holder.pid > 0 ? detailsText(holder) : uninspectableDetails(holder.node));
+    }
     Q_EMIT scanCompleted();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "monitor/ActiveApps.h"
+#include "monitor/AppNamer.h"
 #include "monitor/DeviceWatcherPart.h"
 #include "monitor/InotifyWatcher.h"
 #include "monitor/ProcFdScanner.h"
@@ -11,6 +12,7 @@
 #include <QTimer>
 
 #include <chrono>
+#include <memory>
 
 // The camera part of the Linux device watcher. inotify reports every open and close of a camera node
 // (and new nodes appearing in the device directory); each report starts a scan of /proc/<pid>/fd off
@@ -29,6 +31,11 @@ public:
         // Back-to-back scans while a node is opened and closed in a loop are spaced by this much; the
         // first scan after a quiet spell starts at once.
         std::chrono::milliseconds scanSpacing{50};
+        // Names holders by the rule of every Linux source and leaves out our own processes; without
+        // one, holders are named by their comm.
+        std::shared_ptr<const AppNamer> namer;
+        // How long after a node was found held by no readable process it is looked at again.
+        std::chrono::milliseconds confirmDelay{200};
     };
 
     explicit VideoDeviceWatcher(Options options, QObject* parent = nullptr);
@@ -44,6 +51,7 @@ public:
     bool isBusy() const { return m_jobRunning || m_discoveryPending || m_scanPending; }
 
     static QString detailsText(const VideoHolder& holder);
+    static QString uninspectableDetails(const QString& node);
 
 Q_SIGNALS:
     // The set of watched nodes was brought up to date with the device directory.
@@ -66,8 +74,10 @@ private:
     void startScan();
     template <typename Result, typename Work, typename Apply> void runJob(Work work, Apply apply);
     void applyDiscovery(const QList<NodeKind>& nodes);
+    QList<VideoHolder> withUninspectableHolders(const ProcFdScanner::Result& result);
     void applyScan(const QList<VideoHolder>& holders);
     void forgetWatch(int descriptor);
+    void countOpens(int descriptor, quint32 mask);
 
     Options m_options;
     QString m_devRoot; // canonical, as /proc links name the nodes
@@ -75,6 +85,11 @@ private:
     int m_directoryWatch = -1;
     QHash<QString, int> m_nodeWatches;   // node path → watch descriptor
     QHash<QString, bool> m_cameraByNode; // what each node's capabilities said, so a node is probed once
+    // Opens minus closes seen on each watched node since it was first watched: above zero, someone
+    // holds it, whether or not its descriptors can be read.
+    QHash<int, int> m_openCount;
+    QSet<QString> m_suspectNodes; // held by no readable process at the last scan
+    QTimer m_confirmTimer;
     ActiveApps m_holders;
     QTimer m_spacingTimer;
     QElapsedTimer m_lastScan;

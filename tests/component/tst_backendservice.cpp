@@ -13,6 +13,7 @@
 
 #include <QDBusConnection>
 #include <QFile>
+#include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -21,6 +22,18 @@
 #include <memory>
 
 #include <unistd.h>
+
+namespace {
+
+// A source that reports what the test tells it to.
+class ScriptedSource : public AccessSource
+{
+public:
+    void start() override {}
+    void stop() override {}
+};
+
+} // namespace
 
 // A whole backend in the test's process, with a clock of the test's own: automations run at their
 // aligned times and their results go to the linked Telegram chat; recorded accesses reach the API.
@@ -93,6 +106,42 @@ private Q_SLOTS:
         m_botApi.reset();
         qunsetenv("HALVEX_TELEGRAM_API");
         m_home.reset();
+    }
+
+    void blockEndsTheProcessesTheSourcesSaw()
+    {
+        FakeTool pkill(QStringLiteral("HALVEX_TOOL_PKILL"), {}, 1);
+        ScriptedSource* source = nullptr;
+        startService([&source] {
+            source = new ScriptedSource;
+            return std::vector<AccessSource*>{source};
+        });
+        QVERIFY(source);
+        QProcess seen;
+        QProcess bystander;
+        seen.start(QStringLiteral("sleep"), {QStringLiteral("60")});
+        bystander.start(QStringLiteral("sleep"), {QStringLiteral("60")});
+        QVERIFY(seen.waitForStarted() && bystander.waitForStarted());
+        const std::optional<ProcessFacts> facts =
+            ProcessFiles::read(QStringLiteral("/proc"), seen.processId());
+        QVERIFY(facts);
+        Q_EMIT source->processesSeen(QStringLiteral("org.example.LongFlatpakName"), {*facts});
+
+        const auto reply = awaitResult<std::optional<QString>>([&](auto c, auto d) {
+            m_client->executeCommand(QStringLiteral("block camera org.example.LongFlatpakName"), c, d);
+        });
+        QVERIFY(reply && reply->contains(QStringLiteral("force-quit")));
+        QTRY_COMPARE(seen.state(), QProcess::NotRunning);
+        QCOMPARE(bystander.state(), QProcess::Running);
+        QCOMPARE(pkill.calls().size(), 0);
+        // Nothing seen is left: the exact name is tried, and the answer says nothing was running.
+        const auto again = awaitResult<std::optional<QString>>([&](auto c, auto d) {
+            m_client->executeCommand(QStringLiteral("block camera org.example.LongFlatpakName"), c, d);
+        });
+        QVERIFY(again && again->contains(QStringLiteral("No running app named")));
+        QCOMPARE(pkill.calls().size(), 1);
+        bystander.kill();
+        bystander.waitForFinished();
     }
 
     void runsAtAlignedTimeAndPostsTheResult()

@@ -147,7 +147,7 @@ private Q_SLOTS:
         QVERIFY(model.feed()->rows().first().blocked);
         QVERIFY(!model.feed()->rows().last().blocked);
         QVERIFY(pkill.waitForCalls(1));
-        QCOMPARE(pkill.calls(), (QList<QStringList>{{"-i", "zoom\\.us"}}));
+        QCOMPARE(pkill.calls(), (QList<QStringList>{{"-x", "-i", "zoom\\.us"}}));
         model.block("zoom.us");
         model.block("nobody");
         QTest::qWait(200);

@@ -1,3 +1,4 @@
+#include "fakes/FakeGeoClueClient.h"
 #include "fakes/FakeGeoClueManager.h"
 #include "fakes/PrivateDBus.h"
 #include "monitor/GeoClueWatcher.h"
@@ -49,6 +50,29 @@ private Q_SLOTS:
         geoclue.setInUse(true);
         QVERIFY(accesses.wait());
         QCOMPARE(accesses.count(), 2);
+    }
+
+    void activeClientsAreNamedByTheirDesktopIds()
+    {
+        const QDBusConnection service = busConnection(QStringLiteral("service-clients"));
+        FakeGeoClueManager geoclue(service);
+        QVERIFY(geoclue.registerOnBus());
+        FakeGeoClueClient maps(service, 1, QStringLiteral("org.gnome.Maps"), true);
+        FakeGeoClueClient weather(service, 2, QStringLiteral("org.gnome.Weather"), false);
+        FakeGeoClueClient anonymous(service, 3, QString(), true);
+        QVERIFY(maps.registerOnBus() && weather.registerOnBus() && anonymous.registerOnBus());
+        GeoClueWatcher watcher(busConnection(QStringLiteral("watcher-clients")));
+        watcher.setDesktopIdNamer(
+            [](const QString& id) { return id == u"org.gnome.Maps" ? QStringLiteral("Maps") : id; });
+        QSignalSpy accesses(&watcher, &AccessSource::accessDetected);
+        QSignalSpy updated(&watcher, &GeoClueWatcher::inUseUpdated);
+        watcher.start();
+        QVERIFY(updated.wait());
+        geoclue.setInUse(true);
+        QVERIFY(accesses.wait());
+        QTest::qWait(100);
+        // Only the active client with a desktop id; the inactive one is not using location.
+        QCOMPARE(accessesOf(accesses), QStringList{"location:Maps"});
     }
 
     void inUseAtStartIsReported()

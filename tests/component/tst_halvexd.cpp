@@ -213,7 +213,8 @@ private Q_SLOTS:
             [&](auto c, auto d) { client().executeCommand(QStringLiteral("block camera zoom.us"), c, d); });
         QVERIFY(reply && reply->contains(QLatin1String("zoom.us")));
         QVERIFY(m_pkill->waitForCalls(1));
-        QCOMPARE(m_pkill->calls().first(), (QStringList{QStringLiteral("-i"), QStringLiteral("zoom\\.us")}));
+        QCOMPARE(m_pkill->calls().first(),
+                 (QStringList{QStringLiteral("-x"), QStringLiteral("-i"), QStringLiteral("zoom\\.us")}));
     }
 
     // With the real pkill: "force-quit" only when a process was there to end.

@@ -75,8 +75,17 @@ private Q_SLOTS:
         QCOMPARE(output.text(), QString());
     }
 
+    void pulseAudioStandsInForPipeWire_data()
+    {
+        QTest::addColumn<QString>("serverName");
+        QTest::newRow("real PulseAudio") << "pulseaudio";
+        // pw-dump cannot run, so the PipeWire streams are read through pipewire-pulse after all.
+        QTest::newRow("pipewire-pulse without pw-dump") << "PulseAudio (on PipeWire 0.3.65)";
+    }
+
     void pulseAudioStandsInForPipeWire()
     {
+        QFETCH(QString, serverName);
         FakeProcTree tree;
         QTemporaryDir state;
         FakeTool pactl(QStringLiteral("HALVEX_TOOL_PACTL"));
@@ -85,8 +94,10 @@ private Q_SLOTS:
         outputs.write(
             R"([{"index": 1, "corked": false, "properties": {"application.process.binary": "parecord"}}])");
         outputs.close();
-        pactl.setScriptBody(
-            QStringLiteral("[ \"$1\" = subscribe ] && exec sleep 30\ncat '%1'\n").arg(outputs.fileName()));
+        pactl.setScriptBody(QStringLiteral("[ \"$1\" = subscribe ] && exec sleep 30\n"
+                                           "[ \"$3\" = info ] && echo '{\"server_name\": \"%2\"}' && exit 0\n"
+                                           "cat '%1'\n")
+                                .arg(outputs.fileName(), serverName));
 
         LinuxDeviceWatcher watcher(configFor(tree, QStringLiteral("watcher-2")));
         QSignalSpy accesses(&watcher, &AccessSource::accessDetected);

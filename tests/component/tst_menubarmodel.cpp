@@ -95,6 +95,31 @@ private Q_SLOTS:
         QCOMPARE(posts.first().json().value("command").toString(), "block microphone Discord");
     }
 
+    void secondBlockInFlightIsQueuedThenSent()
+    {
+        MenuBarModel model(*m_state, quietOptions());
+        m_state->engine().recordAlert("microphone", "Discord", std::nullopt);
+        m_state->engine().recordAlert("camera", "Zoom", std::nullopt);
+        QTRY_COMPARE(model.groupCount(), 2);
+        const QString first = model.allGroups().at(0).id;
+        const QString second = model.allGroups().at(1).id;
+
+        model.block(first);
+        model.block(second); // the first is in flight: queued, shown as blocking
+        QVERIFY(model.isBlockQueued(second));
+        model.block(second); // queued once only
+        QTRY_VERIFY(model.blockedApps().contains(first) && model.blockedApps().contains(second));
+        QVERIFY(!model.blockingApp());
+        QTest::qWait(100);
+        QStringList commands;
+        for (const auto& post : m_rig->backend.requestsTo("POST", "/api/command"))
+            commands.append(post.json().value("command").toString());
+        const QString firstApp = model.allGroups().at(0).app;
+        QCOMPARE(commands.size(), 2);
+        QVERIFY(commands.at(0).endsWith(u' ' + firstApp));
+        QVERIFY(commands.at(1) != commands.at(0));
+    }
+
     void unconfirmedDisconnectReverts()
     {
         MenuBarModel model(*m_state, quietOptions());

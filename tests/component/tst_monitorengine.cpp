@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QProcess>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -53,6 +54,14 @@ struct EngineFixture
     QDateTime now = start;
     RecordingNotifier::Log notices;
     MonitorEngine engine;
+};
+
+// A source that reports what the test tells it to.
+class ScriptedSource : public AccessSource
+{
+public:
+    void start() override {}
+    void stop() override {}
 };
 
 } // namespace
@@ -400,7 +409,8 @@ private Q_SLOTS:
         EngineFixture f;
         f.engine.killApp(name);
         QVERIFY(pkill.waitForCalls(1));
-        QCOMPARE(pkill.calls().first(), (QStringList{"-i", pattern}));
+        // On Linux the name is anchored: the whole process name, not a part of any.
+        QCOMPARE(pkill.calls().first(), (QStringList{"-x", "-i", pattern}));
     }
 
     void killAppWithAnEmptyNameKillsNothing()
@@ -411,7 +421,54 @@ private Q_SLOTS:
         f.engine.killApp("Zoom");
         QVERIFY(pkill.waitForCalls(1));
         QTest::qWait(200);
-        QCOMPARE(pkill.calls(), (QList<QStringList>{{"-i", "Zoom"}}));
+        QCOMPARE(pkill.calls(), (QList<QStringList>{{"-x", "-i", "Zoom"}}));
+    }
+
+    void killAppEndsTheProcessesSeenUnderTheName()
+    {
+        FakeTool pkill("HALVEX_TOOL_PKILL", {}, 1);
+        EngineFixture f;
+        f.now = QDateTime::currentDateTimeUtc();
+        auto* source = new ScriptedSource;
+        f.engine.setSources({source});
+        // "Microsoft Teams (work or school)" is no process name pkill could match.
+        const QString name = QStringLiteral("Microsoft Teams (work or school)");
+        QProcess seen;
+        QProcess bystander;
+        seen.start(QStringLiteral("sleep"), {QStringLiteral("60")});
+        bystander.start(QStringLiteral("sleep"), {QStringLiteral("60")});
+        QVERIFY(seen.waitForStarted() && bystander.waitForStarted());
+        const std::optional<ProcessFacts> facts =
+            ProcessFiles::read(QStringLiteral("/proc"), seen.processId());
+        QVERIFY(facts);
+        Q_EMIT source->processesSeen(name, {*facts});
+
+        QSignalSpy finished(&f.engine, &MonitorEngine::forceQuitFinished);
+        f.engine.killApp(name);
+        QVERIFY(finished.wait());
+        QCOMPARE(finished.first().at(1).toBool(), true);
+        QTRY_COMPARE(seen.state(), QProcess::NotRunning);
+        QCOMPARE(bystander.state(), QProcess::Running);
+        QCOMPARE(pkill.calls().size(), 0);
+
+        // Gone now, and its id may be reused: only the name is left to match, exactly.
+        f.engine.killApp(name);
+        QVERIFY(finished.wait());
+        QCOMPARE(finished.at(1).at(1).toBool(), false);
+        QCOMPARE(pkill.calls(), (QList<QStringList>{{"-x", "-i", "Microsoft\\ Teams"}}));
+        bystander.kill();
+        bystander.waitForFinished();
+    }
+
+    void killAppNeverEndsHalvex()
+    {
+        FakeTool pkill("HALVEX_TOOL_PKILL");
+        EngineFixture f;
+        QSignalSpy finished(&f.engine, &MonitorEngine::forceQuitFinished);
+        f.engine.killApp(QStringLiteral("halvex"));
+        f.engine.killApp(QStringLiteral("HalvexD"));
+        QTRY_COMPARE(finished.count(), 2);
+        QCOMPARE(pkill.calls().size(), 0);
     }
 
 private:

@@ -51,33 +51,42 @@ bool waitForDocuments(QSignalSpy& applied, int documents)
     return QTest::qWaitFor([&] { return applied.count() >= target; });
 }
 
-// A fake pactl: "subscribe" follows the event stream, "-f json list source-outputs" prints the file
-// "outputs.json" and records LC_NUMERIC and LC_ALL as it saw them.
+// A fake pactl: "subscribe" follows the event stream, "-f json info" prints "info.json" (a real
+// PulseAudio unless told otherwise), "-f json list sources" prints "sources.json", and "-f json list
+// source-outputs" prints "outputs.json" and records LC_ALL and LANGUAGE as it saw them.
 class FakePactl
 {
 public:
     FakePactl()
     {
         setOutputs("[]");
+        setFile("sources.json", "[]");
+        setFile("info.json", R"({"server_name": "pulseaudio", "server_version": "16.1"})");
         tool.setScriptBody(
-            QStringLiteral("case \"$1\" in\n"
-                           "  subscribe) %1;;\n"
-                           "  *) echo \"$LC_NUMERIC|${LC_ALL:-unset}\" >> '%2/env'; cat '%2/outputs.json';;\n"
-                           "esac\n")
+            QStringLiteral(
+                "case \"$1 $3 $4\" in\n"
+                "  subscribe*) %1;;\n"
+                "  *info*) cat '%2/info.json';;\n"
+                "  *sources) cat '%2/sources.json';;\n"
+                "  *) echo \"${LC_ALL:-unset}|${LANGUAGE:-unset}\" >> '%2/env'; cat '%2/outputs.json';;\n"
+                "esac\n")
                 .arg(events.followCommand().trimmed(), events.directory()));
     }
 
-    void setOutputs(const QByteArray& json)
+    void setOutputs(const QByteArray& json) { setFile("outputs.json", json); }
+
+    void setFile(const char* name, const QByteArray& content)
     {
-        QFile file(events.directory() + QStringLiteral("/outputs.json"));
+        QFile file(events.directory() + QLatin1Char('/') + QLatin1String(name));
         file.open(QIODevice::WriteOnly);
-        file.write(json);
+        file.write(content);
     }
 
+    // The listings of source outputs.
     QList<QStringList> listCalls() const
     {
         QList<QStringList> calls = tool.calls();
-        calls.removeIf([](const QStringList& call) { return call == QStringList{"subscribe"}; });
+        calls.removeIf([](const QStringList& call) { return call.value(3) != u"source-outputs"; });
         return calls;
     }
 
@@ -197,6 +206,7 @@ private Q_SLOTS:
         pactl.setOutputs("[" + sourceOutput(3, false, "audacity") + "," + sourceOutput(4, true, "paused") +
                          "]");
         qputenv("LC_ALL", "de_DE.UTF-8");
+        qputenv("LANGUAGE", "de:fr");
         PulseAudioStreamWatcher watcher(5s);
         QSignalSpy accesses(&watcher, &AccessSource::accessDetected);
         QSignalSpy listed(&watcher, &PulseAudioStreamWatcher::listApplied);
@@ -207,6 +217,7 @@ private Q_SLOTS:
         QTRY_VERIFY(pactl.tool.calls().contains(QStringList{"subscribe"}));
         QCOMPARE(pactl.environmentSeen(), QStringLiteral("C|unset"));
         qunsetenv("LC_ALL");
+        qunsetenv("LANGUAGE");
 
         // Events of other facilities list nothing; a source-output event lists again.
         pactl.setOutputs("[" + sourceOutput(3, false, "audacity") + "," + sourceOutput(4, false, "paused") +

@@ -221,7 +221,7 @@ private Q_SLOTS:
         QCOMPARE(watcher.scanCount(), scans);
     }
 
-    void stoppedWatcherReportsNothingAndRestartsClean()
+    void stoppedWatcherReportsNothingAndKeepsItsHoldersOverARestart()
     {
         WatchedTree fixture;
         auto& [tree, video0, watcher, accesses] = fixture;
@@ -236,10 +236,76 @@ private Q_SLOTS:
         QTest::qWait(100);
         QCOMPARE(watcher.scanCount(), scans);
 
-        // A new start reports what is held now.
+        // Stopping and starting protection during a call alerts no one who still holds the camera...
         watcher.start();
+        QVERIFY(settled(watcher));
+        touchNode(video0);
+        QVERIFY(settled(watcher));
+        QTest::qWait(100);
+        QCOMPARE(appsOf(accesses), QStringList{"guvcview"});
+        // ...while a new holder, and one that let go while stopped and took it again, are reported.
+        watcher.stop();
+        tree.removeProcess(70);
+        watcher.start();
+        QVERIFY(settled(watcher));
+        tree.addProcess(71, QStringLiteral("cheese"), QString(), {video0});
+        tree.addProcess(72, QStringLiteral("guvcview"), QString(), {video0});
+        touchNode(video0);
+        QTRY_COMPARE(appsOf(accesses), (QStringList{"guvcview", "cheese", "guvcview"}));
+    }
+
+    void ourOwnProcessesAreNeverReported()
+    {
+        FakeProcTree tree;
+        const QString video0 = tree.addNode(QStringLiteral("video0"));
+        const QString halvexd = tree.program(QStringLiteral("halvexd"));
+        VideoDeviceWatcher::Options options = optionsFor(tree);
+        // By executable path: a program merely called "halvexd" is reported.
+        options.namer = std::make_shared<const AppNamer>(
+            tree.procRoot(), std::make_shared<const DesktopEntries>(QStringList{}), QSet<QString>{halvexd});
+        VideoDeviceWatcher watcher(options);
+        QSignalSpy accesses(&watcher, &AccessSource::accessDetected);
+        watcher.start();
+        QVERIFY(settled(watcher));
+        tree.addProcess(90, QStringLiteral("halvexd"), halvexd, {video0});
+        tree.addProcess(91, QStringLiteral("halvexd"), tree.program(QStringLiteral("halvexd-copy")),
+                        {video0});
+        touchNode(video0);
         QVERIFY(accesses.wait());
-        QCOMPARE(appsOf(accesses), (QStringList{"guvcview", "guvcview"}));
+        QTest::qWait(200);
+        QCOMPARE(accesses.count(), 1);
+        QVERIFY(accesses.first().at(2).value<std::optional<QString>>()->contains(u"pid 91"));
+    }
+
+    void holderThatHidesItsDescriptorsIsAnUnknownApp()
+    {
+        WatchedTree fixture;
+        auto& [tree, video0, watcher, accesses] = fixture;
+        QVERIFY(fixture.startAndSettle());
+        // A quick open and close by a process nobody can inspect (a probe) is no access.
+        touchNode(video0);
+        QTest::qWait(400);
+        QCOMPARE(accesses.count(), 0);
+
+        // Opened and held, and no readable process holds it: a non-dumpable process has it.
+        QFile hidden(video0);
+        QVERIFY(hidden.open(QIODevice::ReadOnly));
+        QVERIFY(accesses.wait());
+        QCOMPARE(appsOf(accesses), QStringList{"Unknown App"});
+        QCOMPARE(accesses.first().at(2).value<std::optional<QString>>(),
+                 std::optional<QString>(VideoDeviceWatcher::uninspectableDetails(video0)));
+        QCOMPARE(VideoDeviceWatcher::uninspectableDetails("/dev/video0"),
+                 "Camera in use by a process that cannot be inspected (/dev/video0)");
+        // Still held over the next scans: reported once.
+        tree.addProcess(80, QStringLiteral("cheese"), QString(), {video0});
+        touchNode(video0);
+        QTRY_COMPARE(appsOf(accesses), (QStringList{"Unknown App", "cheese"}));
+        hidden.close();
+        tree.removeProcess(80);
+        touchNode(video0);
+        QVERIFY(settled(watcher));
+        QTest::qWait(400);
+        QCOMPARE(accesses.count(), 2);
     }
 
     void characterDevicesAreListedAndProbed()

@@ -87,7 +87,7 @@ private Q_SLOTS:
         click("confirmBlockButton");
         QCOMPARE(text("blockLabel_0"), QString::fromUtf8("Bloqué"));
         QVERIFY(pkill.waitForCalls(1));
-        QCOMPARE(pkill.calls(), (QList<QStringList>{{"-i", "zoom\\.us"}}));
+        QCOMPARE(pkill.calls(), (QList<QStringList>{{"-x", "-i", "zoom\\.us"}}));
         QTRY_VERIFY(!isShown("confirmTitle"));
         click("block_0"); // blocked: nothing happens
         QTest::qWait(100);

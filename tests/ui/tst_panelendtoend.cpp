@@ -55,7 +55,7 @@ private Q_SLOTS:
 
         QVERIFY(QuickItems::click(panel.view(), "block_0"));
         QVERIFY(pkill.waitForCalls(1, 10000));
-        QCOMPARE(pkill.calls().first(), (QStringList{"-i", "zoom"}));
+        QCOMPARE(pkill.calls().first(), (QStringList{"-x", "-i", "zoom"}));
         QTRY_VERIFY(QuickItems::find(panel.view(), "blocked_0") &&
                     QuickItems::find(panel.view(), "blocked_0")->isVisible());
         QVERIFY(!QuickItems::find(panel.view(), "block_0")->isVisible());
