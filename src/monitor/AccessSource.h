@@ -18,4 +18,7 @@ public:
 
 Q_SIGNALS:
     void accessDetected(const QString& type, const QString& app, const std::optional<QString>& details);
+    // The watch of one access type ("camera", "microphone", "location") cannot work, for `reason`,
+    // until the next start.
+    void watchUnavailable(const QString& type, const QString& reason);
 };
