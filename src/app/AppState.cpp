@@ -108,14 +108,25 @@ void AppState::setViewsShown(bool shown)
         m_fastTimer.stop();
         return;
     }
+    // What the views show may be up to 30 seconds old: all of it is fetched again at once.
     refreshFast();
+    refreshViewsOnly();
     m_fastTimer.start();
 }
 
 void AppState::refreshSlow()
 {
-    if (!m_viewsShown)
-        refreshFast();
+    // Unseen, only the tray icon's inputs are kept up to date: its colour and today's count.
+    if (!m_viewsShown) {
+        loadAlerts();
+        loadStats();
+        return;
+    }
+    refreshViewsOnly();
+}
+
+void AppState::refreshViewsOnly()
+{
     loadAutomations();
     loadCustomSkills();
 }

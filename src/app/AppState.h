@@ -69,7 +69,8 @@ public:
     int fastRefreshIntervalMs() const { return m_fastTimer.interval(); }
     int slowRefreshIntervalMs() const { return m_slowTimer.interval(); }
     // Whether some window shows the backend's picture. With none, the fast refresh pauses and the
-    // slow one brings the tray icon's inputs up to date; a view that shows resumes it at once.
+    // slow one fetches only the tray icon's inputs (events and statistics); a view that shows
+    // refreshes everything at once and resumes the fast refresh.
     void setViewsShown(bool shown);
     bool isFastRefreshActive() const { return m_fastTimer.isActive(); }
 
@@ -104,6 +105,7 @@ private:
     void setBackendAnswering(bool answering);
     void refreshFast();
     void refreshSlow();
+    void refreshViewsOnly();
     void setAutomatedSkillIds(const QSet<QString>& ids);
     void setApplyingProfile(bool applying);
     void runProfileSteps(QStringList disable, QStringList enable, QString profile);

@@ -114,9 +114,13 @@ private Q_SLOTS:
         QCOMPARE(m_rig->backend.requestsTo("GET", "/api/stats").size(), 1);
         QTRY_COMPARE_WITH_TIMEOUT(m_rig->backend.requestsTo("GET", "/api/stats").size(), 2, 3000);
         QCOMPARE(m_rig->backend.requestsTo("GET", "/api/alerts").size(), 2);
+        // Only the icon's inputs while unseen: nothing the views alone show.
+        QCOMPARE(m_rig->backend.requestsTo("GET", "/api/automations").size(), 1);
+        QCOMPARE(m_rig->backend.requestsTo("GET", "/api/xmtp-address").size(), 1);
         state.setViewsShown(true);
         QVERIFY(state.isFastRefreshActive());
         QTRY_COMPARE_WITH_TIMEOUT(m_rig->backend.requestsTo("GET", "/api/stats").size(), 3, 500);
+        QTRY_COMPARE_WITH_TIMEOUT(m_rig->backend.requestsTo("GET", "/api/automations").size(), 2, 500);
     }
 
     // Unlike isConnected, which only the connection check moves, the backend's answering follows
