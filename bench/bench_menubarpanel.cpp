@@ -32,7 +32,7 @@ double firstOpenMilliseconds(MenuBarPanel& panel)
 {
     QElapsedTimer timer;
     timer.start();
-    panel.toggle(std::nullopt);
+    panel.toggle();
     if (!QTest::qWaitForWindowExposed(panel.view()))
         return -1;
     return double(timer.nsecsElapsed()) / 1e6;
@@ -112,7 +112,7 @@ int main(int argc, char** argv)
            double(ProcessProbe::residentKilobytes(QCoreApplication::applicationPid())) / 1024.0, "MB", 90);
     std::printf("%-52s %12.3f /s (for reference)\n", "panel: wake-ups per second while shown",
                 wakeUpsPerSecond());
-    panel.toggle(std::nullopt);
+    panel.toggle();
     QTest::qWait(500);
     std::printf("%-52s %12.3f /s (for reference)\n", "panel: wake-ups per second once hidden",
                 wakeUpsPerSecond());

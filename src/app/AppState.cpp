@@ -2,6 +2,7 @@
 
 #include "model/MonitoringProfiles.h"
 #include "monitor/MonitorEngine.h"
+#include "platform/Autostart.h"
 #include "platform/Settings.h"
 
 #include <algorithm>
@@ -82,6 +83,9 @@ QStringList AppState::automatedSkillIdList() const
 
 void AppState::setHasOnboarded(bool done)
 {
+    // Finishing onboarding for the first time turns starting at login on.
+    if (done)
+        Autostart::enableAfterFirstOnboarding(Settings().hasOnboarded());
     Settings().setHasOnboarded(done);
     if (assign(m_hasOnboarded, done))
         Q_EMIT hasOnboardedChanged();
@@ -95,7 +99,33 @@ void AppState::refreshFast()
     loadTelegramStatus();
 }
 
+void AppState::setViewsShown(bool shown)
+{
+    if (shown == m_viewsShown)
+        return;
+    m_viewsShown = shown;
+    if (!shown) {
+        m_fastTimer.stop();
+        return;
+    }
+    // What the views show may be up to 30 seconds old: all of it is fetched again at once.
+    refreshFast();
+    refreshViewsOnly();
+    m_fastTimer.start();
+}
+
 void AppState::refreshSlow()
+{
+    // Unseen, only the tray icon's inputs are kept up to date: its colour and today's count.
+    if (!m_viewsShown) {
+        loadAlerts();
+        loadStats();
+        return;
+    }
+    refreshViewsOnly();
+}
+
+void AppState::refreshViewsOnly()
 {
     loadAutomations();
     loadCustomSkills();
@@ -106,7 +136,14 @@ void AppState::checkConnection()
     m_client->checkStatus(this, [this](bool connected) {
         if (assign(m_isConnected, connected))
             Q_EMIT isConnectedChanged();
+        setBackendAnswering(connected);
     });
+}
+
+void AppState::setBackendAnswering(bool answering)
+{
+    if (assign(m_backendAnswering, answering))
+        Q_EMIT backendAnsweringChanged();
 }
 
 void AppState::loadAlerts()
@@ -122,6 +159,7 @@ void AppState::loadAlerts()
 void AppState::loadStats()
 {
     m_client->fetchStats(this, [this](const std::optional<DashboardStats>& stats) {
+        setBackendAnswering(stats.has_value());
         if (assign(m_stats, stats))
             Q_EMIT statsChanged();
     });

@@ -46,6 +46,9 @@ public:
     BackendManager& backend() { return *m_backend; }
 
     bool isConnected() const { return m_isConnected; }
+    // Whether the backend answered the latest connection check or statistics poll: unlike
+    // isConnected, which only the connection check moves, this turns false once a refresh fails.
+    bool backendAnswering() const { return m_backendAnswering; }
     const QList<SecurityAlert>& alerts() const { return m_alertModel.alerts(); }
     const QList<SecurityAlert>& engineAlerts() const { return m_engineAlertModel.alerts(); }
     AlertListModel* alertModel() { return &m_alertModel; }
@@ -65,6 +68,11 @@ public:
     // The fast refresh period in milliseconds (the refreshInterval setting; 5 s when not above zero).
     int fastRefreshIntervalMs() const { return m_fastTimer.interval(); }
     int slowRefreshIntervalMs() const { return m_slowTimer.interval(); }
+    // Whether some window shows the backend's picture. With none, the fast refresh pauses and the
+    // slow one fetches only the tray icon's inputs (events and statistics); a view that shows
+    // refreshes everything at once and resumes the fast refresh.
+    void setViewsShown(bool shown);
+    bool isFastRefreshActive() const { return m_fastTimer.isActive(); }
 
     Q_INVOKABLE void checkConnection();
     Q_INVOKABLE void loadAlerts();
@@ -80,6 +88,7 @@ public:
 
 Q_SIGNALS:
     void isConnectedChanged();
+    void backendAnsweringChanged();
     void alertsChanged();
     void engineAlertsChanged();
     void statsChanged();
@@ -93,8 +102,10 @@ Q_SIGNALS:
 
 private:
     void startRefreshing();
+    void setBackendAnswering(bool answering);
     void refreshFast();
     void refreshSlow();
+    void refreshViewsOnly();
     void setAutomatedSkillIds(const QSet<QString>& ids);
     void setApplyingProfile(bool applying);
     void runProfileSteps(QStringList disable, QStringList enable, QString profile);
@@ -106,6 +117,7 @@ private:
     BackendManager* m_backend = nullptr;
 
     bool m_isConnected = false;
+    bool m_backendAnswering = false;
     AlertListModel m_alertModel;
     AlertListModel m_engineAlertModel;
     std::optional<DashboardStats> m_stats;
@@ -119,4 +131,5 @@ private:
 
     QTimer m_fastTimer;
     QTimer m_slowTimer;
+    bool m_viewsShown = true;
 };

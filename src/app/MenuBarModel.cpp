@@ -2,11 +2,13 @@
 
 #include "app/AppNotifications.h"
 #include "app/AppState.h"
+#include "app/EmojiText.h"
 #include "app/MenuBarRules.h"
 #include "app/SystemResources.h"
 #include "model/L10n.h"
 #include "monitor/MonitorEngine.h"
 #include "platform/HttpExchange.h"
+#include "platform/PlatformWording.h"
 #include "platform/Settings.h"
 
 #include <QDesktopServices>
@@ -83,6 +85,8 @@ MenuBarModel::MenuBarModel(AppState& state, Options options, QObject* parent)
     connect(&m_cpu, &CpuTemperatureMonitor::cpuTempChanged, this, &MenuBarModel::takeCpuReading);
     connect(&m_cpu, &CpuTemperatureMonitor::cpuThermalStateChanged, this, &MenuBarModel::takeCpuReading);
     connect(&m_state, &AppState::engineAlertsChanged, this, &MenuBarModel::regroup);
+    connect(&m_state.engine(), &MonitorEngine::isMonitoringChanged, this, &MenuBarModel::sensorsChanged);
+    connect(&m_state.engine(), &MonitorEngine::watchStatesChanged, this, &MenuBarModel::sensorsChanged);
     connect(&m_state, &AppState::telegramStatusChanged, this, &MenuBarModel::telegramChanged);
     // The level and the whitelist filter the list.
     connect(&m_automation, &AutomationSettings::changed, this, &MenuBarModel::regroup);
@@ -131,9 +135,70 @@ void MenuBarModel::setShown(bool shown)
     }
 }
 
+QString MenuBarModel::protectionStatusText() const
+{
+    return PlatformWording::adapt(protectionEnabled() ? QStringLiteral("Your Mac is protected")
+                                                      : QStringLiteral("Monitoring disabled"));
+}
+
+QString MenuBarModel::allClearTitle() const
+{
+    return protectionEnabled() ? EmojiText::markup(QStringLiteral("All clear 😌"))
+                               : QStringLiteral("Monitoring inactive");
+}
+
+QString MenuBarModel::allClearLine() const
+{
+    return PlatformWording::adapt(protectionEnabled()
+                                      ? QStringLiteral("No suspicious access detected")
+                                      : QStringLiteral("Enable protection to monitor your Mac"));
+}
+
+MenuBarRules::WatchStatus MenuBarModel::watchStatus(MonitorEngine::WatchState state)
+{
+    switch (state) {
+    case MonitorEngine::WatchState::Monitored:
+        return MenuBarRules::WatchStatus::Monitored;
+    case MonitorEngine::WatchState::Unavailable:
+        return MenuBarRules::WatchStatus::Unavailable;
+    case MonitorEngine::WatchState::Paused:
+        break;
+    }
+    return MenuBarRules::WatchStatus::Paused;
+}
+
+QVariantList MenuBarModel::sensors() const
+{
+    struct Row
+    {
+        const char* type;
+        const char* icon;
+        const char* label;
+    };
+    static constexpr Row rows[] = {{"camera", "camera.fill", "Camera"},
+                                   {"microphone", "mic.fill", "Microphone"},
+                                   {"location", "location.fill", "Location"}};
+    const MonitorEngine& engine = m_state.engine();
+    QVariantList list;
+    for (const Row& row : rows) {
+        const QString type = QString::fromLatin1(row.type);
+        const MenuBarRules::WatchStatus status = watchStatus(engine.watchState(type));
+        list << QVariantMap{{QStringLiteral("type"), type},
+                            {QStringLiteral("icon"), QString::fromLatin1(row.icon)},
+                            {QStringLiteral("label"), QString::fromLatin1(row.label)},
+                            {QStringLiteral("status"), MenuBarRules::watchStatusText(status)},
+                            {QStringLiteral("reason"), status == MenuBarRules::WatchStatus::Unavailable
+                                                           ? engine.unavailableReason(type)
+                                                           : QString()},
+                            {QStringLiteral("active"), status == MenuBarRules::WatchStatus::Monitored}};
+    }
+    return list;
+}
+
 void MenuBarModel::takeCpuReading()
 {
-    setCpuReading(m_cpu.cpuTemp(), int(m_cpu.cpuThermalState()));
+    // A state nothing measured shows as "–", not as a green "Normal".
+    setCpuReading(m_cpu.cpuTemp(), m_cpu.hasThermalState() ? int(m_cpu.cpuThermalState()) : -1);
 }
 
 void MenuBarModel::setCpuReading(std::optional<double> celsius, int thermalState)

@@ -3,7 +3,9 @@
 #include "app/ActivityRows.h"
 #include "app/AutomationSettings.h"
 #include "app/CleanupRun.h"
+#include "app/MenuBarRules.h"
 #include "model/GroupedAlert.h"
+#include "monitor/MonitorEngine.h"
 #include "sensors/CpuTemperatureMonitor.h"
 
 #include <QColor>
@@ -27,6 +29,10 @@ class MenuBarModel : public QObject
     Q_OBJECT
     Q_PROPERTY(
         bool protectionEnabled READ protectionEnabled WRITE setProtectionEnabled NOTIFY protectionChanged)
+    Q_PROPERTY(QString protectionStatusText READ protectionStatusText NOTIFY protectionChanged)
+    Q_PROPERTY(QString allClearTitle READ allClearTitle NOTIFY protectionChanged)
+    Q_PROPERTY(QString allClearLine READ allClearLine NOTIFY protectionChanged)
+    Q_PROPERTY(QVariantList sensors READ sensors NOTIFY sensorsChanged)
     Q_PROPERTY(QString cpuReading READ cpuReading NOTIFY cpuChanged)
     Q_PROPERTY(bool hasCpuTemp READ hasCpuTemp NOTIFY cpuChanged)
     Q_PROPERTY(QColor cpuIconColor READ cpuIconColor NOTIFY cpuChanged)
@@ -65,6 +71,16 @@ public:
 
     bool protectionEnabled() const;
     void setProtectionEnabled(bool enabled);
+    // The protection row's line and the empty list's texts, in this platform's wording; the title's
+    // emoji is marked up to draw in colour.
+    QString protectionStatusText() const;
+    QString allClearTitle() const;
+    QString allClearLine() const;
+
+    // The three sensor rows (camera, microphone, location): icon, label, status word, the source's
+    // reason when unavailable, and whether the row is green.
+    QVariantList sensors() const;
+    static MenuBarRules::WatchStatus watchStatus(MonitorEngine::WatchState state);
 
     // The CPU cell's input, normally from the panel's own CPU monitor; thermalState numbered nominal 0
     // to critical 3.
@@ -118,6 +134,7 @@ public:
 
 Q_SIGNALS:
     void protectionChanged();
+    void sensorsChanged();
     void cpuChanged();
     void groupsChanged();
     void telegramChanged();
@@ -144,7 +161,7 @@ private:
     CpuTemperatureMonitor m_cpu;
 
     std::optional<double> m_cpuTemp;
-    int m_thermalState = 0;
+    int m_thermalState = -1; // not measured yet
     QList<GroupedAlert> m_groups;
     ActivityRows m_rows;
     bool m_showAllAlerts = false;

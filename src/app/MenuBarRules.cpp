@@ -45,6 +45,19 @@ QString thermalLabel(int thermalState)
     return labels[size_t(thermalState)];
 }
 
+QString watchStatusText(WatchStatus status)
+{
+    switch (status) {
+    case WatchStatus::Monitored:
+        return QStringLiteral("Monitored");
+    case WatchStatus::Unavailable:
+        return QStringLiteral("Unavailable");
+    case WatchStatus::Paused:
+        break;
+    }
+    return QStringLiteral("Paused");
+}
+
 QString cpuReading(double cpuTemp)
 {
     return QString::number(std::lround(cpuTemp)) + QStringLiteral("°C");

@@ -17,6 +17,10 @@ QString thermalLabel(int thermalState);
 // "42°C": the temperature rounded to a whole number.
 QString cpuReading(double cpuTemp);
 
+// The status word of a sensor row, and whether the row is drawn green.
+enum class WatchStatus { Monitored, Unavailable, Paused };
+QString watchStatusText(WatchStatus status);
+
 QString alertIcon(const QString& type);
 QString humanSentence(const QString& name, const QString& type);
 

@@ -4,6 +4,7 @@
 #include "app/DashboardRules.h"
 #include "app/MenuBarRules.h"
 #include "monitor/MonitorEngine.h"
+#include "platform/Autostart.h"
 #include "platform/HttpExchange.h"
 #include "platform/HttpUrl.h"
 #include "platform/Platform.h"
@@ -96,6 +97,24 @@ QVariantList SettingsModel::sources() const
                             {QStringLiteral("available"), source.available}};
     }
     return list;
+}
+
+bool SettingsModel::startAtLogin() const
+{
+    return Autostart::isEnabled();
+}
+
+void SettingsModel::setStartAtLogin(bool enabled)
+{
+    if (enabled == startAtLogin())
+        return;
+    Autostart::setEnabled(enabled);
+    Q_EMIT startAtLoginChanged();
+}
+
+bool SettingsModel::startAtLoginSupported() const
+{
+    return Autostart::isSupported();
 }
 
 QString SettingsModel::versionText() const

@@ -22,6 +22,8 @@ class SettingsModel : public QObject
     Q_PROPERTY(QString diskAccessNote READ diskAccessNote CONSTANT)
     Q_PROPERTY(QVariantList sources READ sources NOTIFY sourcesChanged)
     Q_PROPERTY(QString versionText READ versionText CONSTANT)
+    Q_PROPERTY(bool startAtLogin READ startAtLogin WRITE setStartAtLogin NOTIFY startAtLoginChanged)
+    Q_PROPERTY(bool startAtLoginSupported READ startAtLoginSupported CONSTANT)
 public:
     // One system source monitoring reads on Linux, and whether it can be read now.
     struct Source
@@ -56,6 +58,10 @@ public:
     QVariantList sources() const;
     const QList<Source>& sourceList() const { return m_sources; }
     QString versionText() const;
+    // Whether the autostart entry exists; switching writes or removes it.
+    bool startAtLogin() const;
+    void setStartAtLogin(bool enabled);
+    bool startAtLoginSupported() const;
 
     static QList<Source> probeSources(const Probes& probes);
     static Probes systemProbes();
@@ -74,6 +80,7 @@ Q_SIGNALS:
     void monitoringChanged();
     void alertsStoredChanged();
     void sourcesChanged();
+    void startAtLoginChanged();
 
 private:
     AppState& m_state;

@@ -21,8 +21,19 @@ Tint tint(bool isConnected, const QList<SecurityAlert>& backendAlerts, const QDa
 
 // The number shown beside the shield: today's count when at least 1, otherwise nothing.
 std::optional<int> badgeCount(std::optional<int> statsToday);
+// The badge's text: at most two characters, "9+" beyond nine, so it stays legible at tray size.
+QString countText(int count);
 
-QColor color(Tint tint);
-QIcon render(Tint tint, std::optional<int> count, qreal devicePixelRatio = 1.0);
+// The plain shield takes `primary`, the desktop's text colour, so it reads on light and dark panels.
+QColor color(Tint tint, const QColor& primary);
+// Red means the backend does not answer: the shield is drawn hollow and struck through, a look of
+// its own rather than a recoloured "all fine".
+bool isDegraded(Tint tint);
+QString toolTip(Tint tint);
+// The icon drawn for each common tray size at `devicePixelRatio`, the count as a badge over the
+// shield's corner (trays give an icon a square).
+QIcon render(Tint tint, std::optional<int> count, const QColor& primary, qreal devicePixelRatio = 1.0);
+QPixmap renderPixmap(Tint tint, std::optional<int> count, const QColor& primary, int size,
+                     qreal devicePixelRatio = 1.0);
 
 } // namespace StatusIcon

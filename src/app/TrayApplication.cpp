@@ -3,18 +3,65 @@
 #include "app/AppDelegate.h"
 #include "app/AppState.h"
 #include "app/OnDemandWindow.h"
+#include "app/SingleInstance.h"
 #include "app/TrayIcon.h"
+#include "app/ViewVisibility.h"
 #include "monitor/MonitorEngine.h"
+#include "platform/Notifier.h"
 #include "platform/Settings.h"
 #include "platform/UnixSignals.h"
 
 #include <QApplication>
 #include <QCursor>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QGuiApplication>
+#include <QTimer>
 #include <QWindow>
 
 namespace TrayApplication {
+namespace {
 
-int run(QApplication& application, const AppViews& views)
+// Without a tray, closing the window must not look like quitting: the first close says so once.
+class BackgroundNotice
+{
+public:
+    void showOnce()
+    {
+        if (m_shown)
+            return;
+        m_shown = true;
+        if (!m_notifier)
+            m_notifier = Notifier::createForPlatform();
+        if (m_notifier)
+            m_notifier->notify(QStringLiteral("Halvex"),
+                               QStringLiteral("Halvex keeps monitoring in the background"),
+                               QStringLiteral("halvex-background"));
+    }
+
+private:
+    bool m_shown = false;
+    std::unique_ptr<Notifier> m_notifier;
+};
+
+// Whether a system tray is there, giving one that is still starting `graceMs` to appear.
+bool waitForTray(int graceMs = 3000)
+{
+    QElapsedTimer waited;
+    waited.start();
+    while (!QSystemTrayIcon::isSystemTrayAvailable()) {
+        if (waited.elapsed() >= graceMs || QGuiApplication::platformName() == u"offscreen")
+            return false;
+        QEventLoop pause;
+        QTimer::singleShot(200, &pause, &QEventLoop::quit);
+        pause.exec();
+    }
+    return true;
+}
+
+} // namespace
+
+int run(QApplication& application, const AppViews& views, SingleInstance& instance, Launch launch)
 {
     application.setQuitOnLastWindowClosed(false);
     UnixSignals signals;
@@ -22,6 +69,10 @@ int run(QApplication& application, const AppViews& views)
 
     AppState state;
     AppDelegate delegate({.setupWindow = views.setupWindow});
+    // The fast refresh runs only while a view shows what it fetches.
+    ViewVisibility visibility;
+    state.setViewsShown(visibility.anyShown());
+    QObject::connect(&visibility, &ViewVisibility::anyShownChanged, &state, &AppState::setViewsShown);
 
     OnDemandWindow settings([&views, &state] { return views.settingsWindow(state); });
     auto openSettings = [&settings] { settings.open(); };
@@ -29,26 +80,42 @@ int run(QApplication& application, const AppViews& views)
         [&views, &state, openSettings] { return views.dashboardWindow(state, openSettings); });
     auto openDashboard = [&dashboard] { dashboard.open(); };
 
-    // Monitoring starts when the panel is first shown; the panel, its QML engine and its model are
-    // built only then, so an idle tray session stays small.
-    std::unique_ptr<TrayPanel> panel;
+    // A monitor that waits for a click is not monitoring: the engine starts with the application.
+    if (Settings().protectionEnabled())
+        state.engine().start();
+
+    // The panel object is light; its window and QML engine are built when it opens. A session's tray
+    // may start a moment after Halvex: it gets a short grace before the panel becomes a window.
+    const bool hasTray = waitForTray();
+    std::unique_ptr<TrayPanel> panel =
+        views.panel(state, hasTray ? TrayPanel::Mode::Popup : TrayPanel::Mode::Window, openDashboard);
     TrayIcon tray(state);
     tray.menu().addAction(QStringLiteral("Open Dashboard"), &application, openDashboard);
     tray.menu().addAction(QStringLiteral("Settings…"), &application, openSettings);
     tray.menu().addSeparator();
     tray.menu().addAction(QStringLiteral("Quit"), &application, &QCoreApplication::quit);
-    if (QSystemTrayIcon::isSystemTrayAvailable()) {
-        QObject::connect(&tray, &TrayIcon::clicked, &tray, [&] {
-            if (!panel)
-                panel = views.panel(state, TrayPanel::Mode::Popup, openDashboard);
-            panel->toggle(QCursor::pos());
+    const auto anchor = [&tray, hasTray] {
+        return hasTray ? PanelAnchor{tray.geometry(), QCursor::pos()} : PanelAnchor{};
+    };
+    BackgroundNotice backgroundNotice;
+    if (hasTray) {
+        QObject::connect(&tray, &TrayIcon::clicked, &tray, [&panel, anchor] {
+            if (panel)
+                panel->toggle(anchor());
         });
         tray.show();
     } else {
-        // Without a tray there is nothing to click: the panel opens as a normal window.
-        panel = views.panel(state, TrayPanel::Mode::Window, openDashboard);
-        panel->toggle(std::nullopt);
+        // Nothing to click: the panel opens as a window, and launching Halvex again re-opens it.
+        panel->setHiddenHandler([&backgroundNotice] { backgroundNotice.showOnce(); });
+        panel->show();
     }
+    QObject::connect(&instance, &SingleInstance::panelRequested, &tray, [&panel, anchor] {
+        if (panel)
+            panel->show(anchor());
+    });
+    QObject::connect(&instance, &SingleInstance::dashboardRequested, &tray, openDashboard);
+    if (launch.openDashboard)
+        openDashboard();
 
     // The panel's window goes while the event loop still runs, so the scene graph can release its textures.
     QObject::connect(&application, &QCoreApplication::aboutToQuit, &tray, [&panel, &dashboard, &settings] {

@@ -27,10 +27,16 @@ public:
     std::optional<int> count() const { return m_count; }
 
     void show();
+    // The icon's rectangle on screen when the tray tells it.
+    std::optional<QRect> geometry() const;
 
 Q_SIGNALS:
     // The user clicked the icon.
     void clicked();
+
+protected:
+    // The desktop's colours changed: the plain shield follows its text colour.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void refresh();
@@ -42,5 +48,6 @@ private:
     QTimer m_recentExpiry;
     StatusIcon::Tint m_tint = StatusIcon::Tint::Primary;
     std::optional<int> m_count;
+    QColor m_primary;
     bool m_drawn = false;
 };

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QPoint>
+#include <QRect>
 
 #include <functional>
 #include <memory>
@@ -8,14 +9,26 @@
 
 class AppState;
 
+// What the panel opens beside: the tray icon's rectangle when the tray tells it, else the point the
+// user clicked; neither means the panel picks its own place.
+struct PanelAnchor
+{
+    std::optional<QRect> icon;
+    std::optional<QPoint> click;
+};
+
 // The panel the tray icon opens. The tray application knows it only through this, so the QML views
 // stay out of the core library.
 class TrayPanel
 {
 public:
     virtual ~TrayPanel() = default;
-    // Opens the panel beside `cursor` (where the icon was clicked), or closes it when it is open.
-    virtual void toggle(std::optional<QPoint> cursor) = 0;
+    // Opens the panel beside `anchor`, or closes it when it is open.
+    virtual void toggle(const PanelAnchor& anchor = {}) = 0;
+    // Opens the panel beside `anchor`, or raises it when it is open already.
+    virtual void show(const PanelAnchor& anchor = {}) = 0;
+    // Called each time the user closes or leaves the panel.
+    virtual void setHiddenHandler(std::function<void()> handler) = 0;
 
     enum class Mode { Popup, Window };
     using Factory = std::function<std::unique_ptr<TrayPanel>(AppState& state, Mode mode,

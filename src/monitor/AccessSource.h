@@ -24,4 +24,7 @@ Q_SIGNALS:
     // The processes seen using a device under an application's name (where the source knows them), so
     // that a Block ends exactly those.
     void processesSeen(const QString& app, const QList<ProcessFacts>& processes);
+    // The watch of one access type ("camera", "microphone", "location") cannot work, for `reason`,
+    // until the next start.
+    void watchUnavailable(const QString& type, const QString& reason);
 };

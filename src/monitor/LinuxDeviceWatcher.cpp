@@ -156,6 +156,7 @@ void LinuxDeviceWatcher::report(const QString& watch, const QString& reason)
     if (m_reported.contains(watch))
         return;
     m_reported.insert(watch);
+    Q_EMIT watchUnavailable(watch, reason);
     Diagnostics::print(QStringLiteral("[DeviceWatcher] ") + watch + QStringLiteral(" watch failed: ") +
                        reason);
 }

@@ -16,16 +16,24 @@
 
 #include <QDir>
 
+#include <chrono>
+
 MonitorEngine::MonitorEngine(bool autoStart, QObject* parent)
     : MonitorEngine(
           autoStart, Notifier::createForPlatform(), [] { return QDateTime::currentDateTimeUtc(); }, parent)
 {
+    m_monotonic = [] {
+        return qint64(std::chrono::duration_cast<std::chrono::milliseconds>(
+                          std::chrono::steady_clock::now().time_since_epoch())
+                          .count());
+    };
 }
 
 MonitorEngine::MonitorEngine(bool autoStart, std::unique_ptr<Notifier> notifier, Clock clock, QObject* parent)
     : QObject(parent), m_notifier(std::move(notifier)), m_forceQuit(std::make_unique<ForceQuit>()),
       m_clock(std::move(clock))
 {
+    m_monotonic = [clock = m_clock] { return clock().toMSecsSinceEpoch(); };
     createTelegramAlerting();
     m_permissionAudit = new PermissionAudit(this);
     connect(m_permissionAudit, &PermissionAudit::permissionsRead, this, &MonitorEngine::setPermissions);
@@ -74,6 +82,13 @@ void MonitorEngine::setSources(std::vector<AccessSource*> sources)
                 [this](const QString& app, const QList<ProcessFacts>& processes) {
                     m_seenProcesses.remember(app, processes, m_clock());
                 });
+        connect(source, &AccessSource::watchUnavailable, this,
+                [this](const QString& type, const QString& reason) {
+                    if (m_unavailable.value(type) == reason)
+                        return;
+                    m_unavailable.insert(type, reason);
+                    Q_EMIT watchStatesChanged();
+                });
     }
 }
 
@@ -85,8 +100,20 @@ void MonitorEngine::setMonitoring(bool monitoring)
     Q_EMIT isMonitoringChanged();
 }
 
+MonitorEngine::WatchState MonitorEngine::watchState(const QString& type) const
+{
+    if (!m_isMonitoring)
+        return WatchState::Paused;
+    return m_unavailable.contains(type) ? WatchState::Unavailable : WatchState::Monitored;
+}
+
 void MonitorEngine::start()
 {
+    // Each start tries every watch again.
+    if (!m_unavailable.isEmpty()) {
+        m_unavailable.clear();
+        Q_EMIT watchStatesChanged();
+    }
     setMonitoring(true);
     for (AccessSource* source : m_sources)
         source->start();
@@ -150,11 +177,13 @@ void MonitorEngine::recordAlert(const QString& type, const QString& app,
     const QDateTime now = m_clock();
     Q_EMIT accessDetected(type.toLower(), friendlyAppName(app), app);
 
+    // The cool-down runs on the monotonic clock: setting the wall clock back cannot silence alerts.
+    const qint64 nowMs = m_monotonic();
     const QString key = cooldownKey(type, app);
     const auto last = m_uiCooldowns.constFind(key);
-    if (last != m_uiCooldowns.cend() && last->msecsTo(now) < qint64(uiCooldownSeconds) * 1000)
+    if (last != m_uiCooldowns.cend() && nowMs - *last < qint64(uiCooldownSeconds) * 1000)
         return;
-    m_uiCooldowns.insert(key, now);
+    m_uiCooldowns.insert(key, nowMs);
 
     const SecurityAlert alert{type, app, QString(), Timestamp::format(now), details};
     m_alerts.prepend(alert);

@@ -31,6 +31,9 @@ class MonitorEngine : public QObject
     Q_PROPERTY(bool isMonitoring READ isMonitoring NOTIFY isMonitoringChanged)
 public:
     using Clock = std::function<QDateTime()>;
+    // Milliseconds on a clock that never goes back.
+    using MonotonicClock = std::function<qint64()>;
+    enum class WatchState { Monitored, Unavailable, Paused };
 
     static constexpr int uiCooldownSeconds = 30;
     static constexpr qsizetype maxAlerts = 500;
@@ -69,6 +72,14 @@ public:
     AlertsFileWriter& alertsWriter() { return *m_writer; }
 
     void setSources(std::vector<AccessSource*> sources);
+    // The cool-down's clock; by default the system's steady clock, or the injected wall clock's
+    // milliseconds when the engine was given one.
+    void setMonotonicClock(MonotonicClock clock) { m_monotonic = std::move(clock); }
+
+    // How the watch of an access type stands: paused while not monitoring, unavailable once a source
+    // said it cannot watch it (with the source's reason), else monitored.
+    WatchState watchState(const QString& type) const;
+    QString unavailableReason(const QString& type) const { return m_unavailable.value(type); }
 
     // Telegram alerting: the digest receives every access, the poller obeys force-quit buttons.
     TelegramBotApi& telegramApi() { return *m_telegramApi; }
@@ -79,6 +90,7 @@ Q_SIGNALS:
     void isMonitoringChanged();
     void alertsChanged();
     void permissionsChanged();
+    void watchStatesChanged();
     // Every detected access, before the cool-down: what the Telegram digest counts.
     void accessDetected(const QString& type, const QString& displayApp, const QString& rawApp);
     // One alert stored at the head of the list.
@@ -94,7 +106,9 @@ private:
     QList<AppPermission> m_permissions;
     bool m_isMonitoring = false;
     QString m_alertsPath;
-    QHash<QString, QDateTime> m_uiCooldowns;
+    QHash<QString, qint64> m_uiCooldowns;
+    QHash<QString, QString> m_unavailable;
+    MonotonicClock m_monotonic;
     std::vector<AccessSource*> m_sources;
     SeenProcesses m_seenProcesses;
     std::unique_ptr<Notifier> m_notifier;

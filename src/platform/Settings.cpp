@@ -3,7 +3,11 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QMutex>
+#include <QSet>
 #include <QStandardPaths>
+
+#include <algorithm>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -12,6 +16,31 @@
 namespace {
 
 constexpr double defaultRefreshInterval = 5.0;
+// A tiny period makes a busy loop and a huge one overflows the timer's milliseconds.
+constexpr double shortestRefreshInterval = 1.0;
+constexpr double longestRefreshInterval = 3600.0;
+
+// The files this process has already protected. Later instances trust them: QSettings rewrites a file
+// through a save file that keeps its permissions.
+bool firstOpening(const QString& path)
+{
+    static QMutex mutex;
+    static QSet<QString> opened;
+    const QMutexLocker lock(&mutex);
+    if (opened.contains(path))
+        return false;
+    opened.insert(path);
+    return true;
+}
+
+// Values read back from the file are text; a value set in this process keeps its type.
+bool sameValue(const QVariant& stored, const QVariant& value)
+{
+    if (stored == value)
+        return true;
+    return stored.typeId() == QMetaType::QString && value.typeId() != QMetaType::QStringList &&
+           value.canConvert<QString>() && stored.toString() == value.toString();
+}
 
 // QSettings writes whole lines through a save file, so a file that does not end in a line feed was cut
 // short by something else (a full disk, an interrupted copy). Its last line may hold a value cut
@@ -35,14 +64,16 @@ void dropTornLastLine(const QString& path)
 
 // macOS keeps the per-user defaults domain. Elsewhere the file's place follows the current home
 // directory (XDG), looked up afresh, so a process whose HOME changes follows it.
-std::unique_ptr<QSettings> openStore()
+std::unique_ptr<QSettings> openStore(bool& first)
 {
+    first = false;
 #ifdef Q_OS_MACOS
     return std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
                                        QStringLiteral("Halvex"), QStringLiteral("Halvex"));
 #else
     const QString file = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
                          QStringLiteral("/Halvex/Halvex.conf");
+    first = firstOpening(file);
     dropTornLastLine(file);
     return std::make_unique<QSettings>(file, QSettings::NativeFormat);
 #endif
@@ -56,9 +87,12 @@ QString botIdOf(const std::optional<QString>& token)
 
 } // namespace
 
-Settings::Settings() : m_store(openStore())
+Settings::Settings()
 {
-    protectFile();
+    bool first = false;
+    m_store = openStore(first);
+    if (first || !QFileInfo::exists(m_store->fileName()))
+        protectFile();
 }
 
 // The file holds the bot token: on systems where it is a plain file it is created owner-only and kept
@@ -92,6 +126,8 @@ void Settings::setValue(const char* key, const QVariant& value)
 
 void Settings::write(const char* key, const QVariant& value)
 {
+    if (m_store->contains(QLatin1String(key)) && sameValue(m_store->value(QLatin1String(key)), value))
+        return;
     m_store->setValue(QLatin1String(key), value);
     m_store->sync();
     protectFile();
@@ -99,6 +135,8 @@ void Settings::write(const char* key, const QVariant& value)
 
 void Settings::remove(const char* key)
 {
+    if (!m_store->contains(QLatin1String(key)))
+        return;
     m_store->remove(QLatin1String(key));
     m_store->sync();
     protectFile();
@@ -143,7 +181,9 @@ std::optional<QString> Settings::serverURL() const
 double Settings::refreshInterval() const
 {
     const double seconds = numberValue(SettingsKey::refreshInterval, defaultRefreshInterval);
-    return seconds > 0 ? seconds : defaultRefreshInterval;
+    if (!(seconds > 0))
+        return defaultRefreshInterval;
+    return std::clamp(seconds, shortestRefreshInterval, longestRefreshInterval);
 }
 
 std::optional<QString> Settings::automationProfile() const

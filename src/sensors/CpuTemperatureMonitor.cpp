@@ -57,8 +57,9 @@ void CpuTemperatureMonitor::publish(const CpuReading& reading)
 
 void CpuTemperatureMonitor::setThermalState(Thermal::State state)
 {
-    if (m_thermalState == state)
+    if (m_thermalStateKnown && m_thermalState == state)
         return;
+    m_thermalStateKnown = true;
     m_thermalState = state;
     Q_EMIT cpuThermalStateChanged();
 }

@@ -33,6 +33,9 @@ public:
     // The temperature for views: null when absent.
     QVariant cpuTempValue() const;
     Thermal::State cpuThermalState() const { return m_thermalState; }
+    // Whether a thermal state was measured at all: the system's service or the sensor gave one. With
+    // neither, the nominal state above is only the default.
+    bool hasThermalState() const { return m_thermalStateKnown; }
 
     Q_INVOKABLE void refreshCPUTemp();
     // Refreshes now and then every interval; calling it again keeps the one timer.
@@ -51,5 +54,6 @@ private:
     QTimer m_timer;
     std::optional<double> m_cpuTemp;
     Thermal::State m_thermalState = Thermal::State::Nominal;
+    bool m_thermalStateKnown = false;
     quint64 m_latestRead = 0;
 };

@@ -170,8 +170,9 @@ CpuReading read(const QString& sysRoot)
         if (celsius && SmcValue::isValidCpuTemperature(*celsius))
             return {celsius, Thermal::stateFor(*celsius, candidate.maxCelsius, candidate.criticalCelsius)};
     }
-    // Without a sensor there is no pressure to report.
-    return {std::nullopt, Thermal::State::Nominal};
+    // Without a sensor nothing was measured: no temperature and no thermal state, so the panel shows
+    // "–" rather than a "Normal" it never read.
+    return {std::nullopt, std::nullopt};
 }
 
 } // namespace HwmonSensor

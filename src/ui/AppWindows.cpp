@@ -18,15 +18,22 @@ void centreOnScreen(QQuickWindow& window)
     window.setPosition(area.center() - QPoint(window.width() / 2, window.height() / 2));
 }
 
+void fixSize(QWindow& window)
+{
+    // Only with CustomizeWindowHint do the hints below replace the window manager's own buttons.
+    window.setFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                    Qt::WindowMinimizeButtonHint);
+    window.setMinimumSize(window.size());
+    window.setMaximumSize(window.size());
+}
+
 std::unique_ptr<QQuickWindow> createSetupWindow()
 {
     auto window = std::make_unique<QQuickWindow>();
     window->setTitle(QStringLiteral("Halvex Setup"));
-    window->setFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     window->setColor(background);
     window->resize(setupWidth, setupHeight);
-    window->setMinimumSize(window->size());
-    window->setMaximumSize(window->size());
+    fixSize(*window);
     centreOnScreen(*window);
     return window;
 }

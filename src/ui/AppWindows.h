@@ -14,5 +14,7 @@ inline constexpr int setupHeight = 560;
 std::unique_ptr<QQuickWindow> createSetupWindow();
 
 void centreOnScreen(QQuickWindow& window);
+// A window of one size: minimum and maximum are its size, and it offers no maximise button.
+void fixSize(QWindow& window);
 
 } // namespace AppWindows

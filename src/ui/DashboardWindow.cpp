@@ -54,8 +54,7 @@ SettingsWindow::SettingsWindow(AppState& state)
             m_model->appeared();
     });
     resize(fixedWidth, fixedHeight);
-    setMinimumSize(size());
-    setMaximumSize(size());
+    AppWindows::fixSize(*this);
     setInitialProperties({{QStringLiteral("model"), QVariant::fromValue(m_model)}});
     setSource(QUrl(QStringLiteral("qrc:/Halvex/Ui/SettingsView.qml")));
     AppWindows::centreOnScreen(*this);

@@ -2,15 +2,20 @@
 
 #include "app/MenuBarModel.h"
 #include "ui/PanelPlacement.h"
+#include "ui/SkipTaskbar.h"
 
 #include <QGuiApplication>
 #include <QQmlEngine>
+#include <QQuickItem>
 #include <QQuickView>
 #include <QScreen>
 
 MenuBarPanel::MenuBarPanel(AppState& state, Mode mode, QObject* parent)
     : QObject(parent), m_state(state), m_mode(mode)
 {
+    m_release.setSingleShot(true);
+    m_release.setInterval(defaultReleaseDelayMs);
+    connect(&m_release, &QTimer::timeout, this, &MenuBarPanel::release);
 }
 
 std::unique_ptr<TrayPanel> MenuBarPanel::make(AppState& state, Mode mode, std::function<void()> openDashboard)
@@ -23,6 +28,15 @@ std::unique_ptr<TrayPanel> MenuBarPanel::make(AppState& state, Mode mode, std::f
 
 MenuBarPanel::~MenuBarPanel()
 {
+    release();
+}
+
+void MenuBarPanel::release()
+{
+    m_release.stop();
+    // A window going away is no user closing it: its last visibility change is not reported.
+    if (m_view)
+        m_view->disconnect(this);
     // The view's items refer to the model: they go first.
     m_view.reset();
     m_model.reset();
@@ -41,42 +55,80 @@ void MenuBarPanel::create()
     m_view->setColor(QColor::fromRgbF(0.051f, 0.051f, 0.063f));
     m_view->setResizeMode(QQuickView::SizeViewToRootObject);
     if (m_mode == Mode::Popup) {
+        // A tool window: no taskbar button, and it goes away when the user looks elsewhere.
         m_view->setFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
-        // A panel, not a window: it goes away when the user looks elsewhere.
         connect(m_view.get(), &QWindow::activeChanged, this, [this] {
             if (!m_view->isActive() && m_view->isVisible())
                 m_view->hide();
         });
     }
-    connect(m_view.get(), &QWindow::visibleChanged, m_model.get(), &MenuBarModel::setShown);
-    m_view->setInitialProperties({{QStringLiteral("model"), QVariant::fromValue(m_model.get())}});
+    connect(m_view.get(), &QWindow::visibleChanged, this, &MenuBarPanel::visibilityChanged);
+    // "See more" and the sheets change the height: the panel stays inside the screen.
+    connect(m_view.get(), &QWindow::heightChanged, this, [this] {
+        if (m_view->isVisible())
+            place();
+    });
+    const QScreen* screen = anchorScreen();
+    m_view->setInitialProperties(
+        {{QStringLiteral("model"), QVariant::fromValue(m_model.get())},
+         {QStringLiteral("maximumHeight"), screen ? screen->availableGeometry().height() : 100000}});
     m_view->setSource(QUrl(QStringLiteral("qrc:/Halvex/Ui/MenuBarView.qml")));
-    m_model->appeared();
 }
 
-void MenuBarPanel::toggle(std::optional<QPoint> cursor)
+void MenuBarPanel::visibilityChanged(bool visible)
+{
+    m_model->setShown(visible);
+    if (visible)
+        return;
+    m_release.start();
+    if (m_hiddenHandler)
+        m_hiddenHandler();
+}
+
+void MenuBarPanel::toggle(const PanelAnchor& anchor)
 {
     if (m_view && m_view->isVisible()) {
         m_view->hide();
         return;
     }
-    open(cursor);
+    show(anchor);
 }
 
-void MenuBarPanel::open(std::optional<QPoint> cursor)
+QScreen* MenuBarPanel::anchorScreen() const
 {
-    const bool first = !m_view;
-    if (first)
+    QScreen* screen = nullptr;
+    if (m_anchor.icon)
+        screen = QGuiApplication::screenAt(m_anchor.icon->center());
+    if (!screen && m_anchor.click)
+        screen = QGuiApplication::screenAt(*m_anchor.click);
+    return screen ? screen : QGuiApplication::primaryScreen();
+}
+
+void MenuBarPanel::place()
+{
+    const QScreen* screen = anchorScreen();
+    if (!screen)
+        return;
+    if (QQuickItem* root = m_view->rootObject())
+        root->setProperty("maximumHeight", screen->availableGeometry().height());
+    if (m_mode == Mode::Popup)
+        m_view->setPosition(
+            PanelPlacement::place(m_view->size(), screen->geometry(), screen->availableGeometry(), m_anchor));
+}
+
+void MenuBarPanel::show(const PanelAnchor& anchor)
+{
+    m_release.stop();
+    m_anchor = anchor;
+    if (!m_view)
         create();
-    else
+    const bool wasVisible = m_view->isVisible();
+    if (!wasVisible) {
         m_model->appeared();
-    if (m_mode == Mode::Popup) {
-        const QScreen* screen = cursor ? QGuiApplication::screenAt(*cursor) : nullptr;
-        if (!screen)
-            screen = QGuiApplication::primaryScreen();
-        if (screen)
-            m_view->setPosition(PanelPlacement::place(m_view->size(), screen->availableGeometry(), cursor));
+        place();
     }
+    if (m_mode == Mode::Popup)
+        SkipTaskbar::apply(*m_view);
     m_view->show();
     m_view->raise();
     m_view->requestActivate();

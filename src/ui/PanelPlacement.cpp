@@ -1,28 +1,45 @@
 #include "ui/PanelPlacement.h"
 
 #include <algorithm>
+#include <optional>
 
 namespace PanelPlacement {
+namespace {
 
-QPoint place(QSize panel, QRect available, std::optional<QPoint> cursor)
+// The icon's rectangle, or the clicked point as an empty one; nothing when neither lies on `screen`.
+std::optional<QRect> anchorRect(QRect screen, const PanelAnchor& anchor)
 {
-    QPoint origin(available.right() + 1 - panel.width(), available.top());
-    if (cursor && available.contains(*cursor)) {
-        const QPoint c = *cursor;
-        const int toTop = c.y() - available.top();
-        const int toBottom = available.bottom() - c.y();
-        const int toLeft = c.x() - available.left();
-        const int toRight = available.right() - c.x();
-        const int nearest = std::min({toTop, toBottom, toLeft, toRight});
-        if (nearest == toTop)
-            origin = QPoint(c.x() - panel.width() / 2, available.top());
-        else if (nearest == toBottom)
-            origin = QPoint(c.x() - panel.width() / 2, available.bottom() + 1 - panel.height());
-        else if (nearest == toLeft)
-            origin = QPoint(available.left(), c.y() - panel.height() / 2);
-        else
-            origin = QPoint(available.right() + 1 - panel.width(), c.y() - panel.height() / 2);
-    }
+    if (anchor.icon && anchor.icon->isValid() && screen.contains(anchor.icon->center()))
+        return anchor.icon;
+    if (anchor.click && screen.contains(*anchor.click))
+        return QRect(*anchor.click, QSize(1, 1));
+    return std::nullopt;
+}
+
+QPoint besideAnchor(QSize panel, QRect screen, QRect icon)
+{
+    const QPoint c = icon.center();
+    const int toTop = c.y() - screen.top();
+    const int toBottom = screen.bottom() - c.y();
+    const int toLeft = c.x() - screen.left();
+    const int toRight = screen.right() - c.x();
+    const int nearest = std::min({toTop, toBottom, toLeft, toRight});
+    if (nearest == toTop)
+        return {c.x() - panel.width() / 2, icon.bottom() + 1};
+    if (nearest == toBottom)
+        return {c.x() - panel.width() / 2, icon.top() - panel.height()};
+    if (nearest == toLeft)
+        return {icon.right() + 1, c.y() - panel.height() / 2};
+    return {icon.left() - panel.width(), c.y() - panel.height() / 2};
+}
+
+} // namespace
+
+QPoint place(QSize panel, QRect screen, QRect available, const PanelAnchor& anchor)
+{
+    const std::optional<QRect> icon = anchorRect(screen, anchor);
+    const QPoint origin = icon ? besideAnchor(panel, screen, *icon)
+                               : QPoint(available.right() + 1 - panel.width(), available.top());
     const int x = std::clamp(origin.x(), available.left(),
                              std::max(available.left(), available.right() + 1 - panel.width()));
     const int y = std::clamp(origin.y(), available.top(),

@@ -1,14 +1,15 @@
 #pragma once
 
+#include "app/TrayPanel.h"
+
 #include <QPoint>
 #include <QRect>
 #include <QSize>
 
-#include <optional>
-
-// Where the panel opens: beside the tray icon the cursor has just clicked, on the side away from the
-// nearest screen edge, kept inside the screen's available area. Without a cursor position the panel
-// takes the top-right corner.
+// Where the panel opens: beside the tray icon, on the icon's side of the screen (the screen edge
+// nearest to it), then kept inside the screen's available area. The icon usually sits in a panel
+// whose strip the available area leaves out, so the side is judged on the whole screen. Without an
+// anchor on this screen the panel takes the top-right corner of the available area.
 namespace PanelPlacement {
-QPoint place(QSize panel, QRect available, std::optional<QPoint> cursor);
-}
+QPoint place(QSize panel, QRect screen, QRect available, const PanelAnchor& anchor);
+} // namespace PanelPlacement

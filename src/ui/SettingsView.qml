@@ -109,6 +109,22 @@ Rectangle {
                     Text { text: "Alerts stored"; color: "white"; font.pixelSize: 13; Layout.fillWidth: true }
                     Text { objectName: "alertsStored"; text: view.model.alertsStored; color: Obsidian.dim; font.pixelSize: 13 }
                 }
+                Item {
+                    objectName: "startAtLoginRow"
+                    visible: view.model.startAtLoginSupported
+                    Layout.fillWidth: true
+                    implicitHeight: 30
+                    Text {
+                        anchors.verticalCenter: parent.verticalCenter
+                        text: "Start at login"; color: "white"; font.pixelSize: 13
+                    }
+                    SwitchCapsule {
+                        objectName: "startAtLogin"
+                        anchors.right: parent.right; anchors.verticalCenter: parent.verticalCenter
+                        on: view.model.startAtLogin
+                    }
+                    MouseArea { anchors.fill: parent; onClicked: view.model.startAtLogin = !view.model.startAtLogin }
+                }
                 PanelButton {
                     objectName: "clearAllAlerts"
                     text: "Clear All Alerts"; textColor: Obsidian.danger

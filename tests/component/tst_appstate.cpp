@@ -72,6 +72,8 @@ private Q_SLOTS:
         QTest::newRow("zero") << QVariant(0) << 5000;
         QTest::newRow("negative") << QVariant(-2) << 5000;
         QTest::newRow("fractional") << QVariant(2.5) << 2500;
+        QTest::newRow("tiny: clamped to 1 s") << QVariant(0.001) << 1000;
+        QTest::newRow("huge: clamped to 1 h") << QVariant(1e12) << 3600000;
     }
 
     void fastRefreshInterval()
@@ -95,6 +97,42 @@ private Q_SLOTS:
             QCOMPARE(m_rig->backend.requestsTo("GET", path).size(), 3);
         QCOMPARE(m_rig->backend.requestsTo("GET", "/api/automations").size(), 1);
         QCOMPARE(m_rig->backend.requestsTo("GET", "/api/status").size(), 1);
+    }
+
+    // With no view on screen the fast refresh pauses and the slow one brings the tray's inputs; a
+    // view that shows resumes it with a refresh at once.
+    void fastRefreshPausesWhileNoViewShows()
+    {
+        Settings().setValue(SettingsKey::refreshInterval, 1);
+        AppState::Options options = fastOptions();
+        options.slowRefreshMs = 2500;
+        AppState state(options);
+        QTRY_COMPARE(m_rig->backend.requestsTo("GET", "/api/stats").size(), 1);
+        state.setViewsShown(false);
+        QVERIFY(!state.isFastRefreshActive());
+        QTest::qWait(2000);
+        QCOMPARE(m_rig->backend.requestsTo("GET", "/api/stats").size(), 1);
+        QTRY_COMPARE_WITH_TIMEOUT(m_rig->backend.requestsTo("GET", "/api/stats").size(), 2, 3000);
+        QCOMPARE(m_rig->backend.requestsTo("GET", "/api/alerts").size(), 2);
+        // Only the icon's inputs while unseen: nothing the views alone show.
+        QCOMPARE(m_rig->backend.requestsTo("GET", "/api/automations").size(), 1);
+        QCOMPARE(m_rig->backend.requestsTo("GET", "/api/xmtp-address").size(), 1);
+        state.setViewsShown(true);
+        QVERIFY(state.isFastRefreshActive());
+        QTRY_COMPARE_WITH_TIMEOUT(m_rig->backend.requestsTo("GET", "/api/stats").size(), 3, 500);
+        QTRY_COMPARE_WITH_TIMEOUT(m_rig->backend.requestsTo("GET", "/api/automations").size(), 2, 500);
+    }
+
+    // Unlike isConnected, which only the connection check moves, the backend's answering follows
+    // every statistics poll: the tray shows a backend that stopped.
+    void backendAnsweringFollowsThePolls()
+    {
+        Settings().setValue(SettingsKey::refreshInterval, 1);
+        AppState state(fastOptions());
+        QTRY_VERIFY(state.backendAnswering());
+        m_rig->backend.goDown();
+        QTRY_VERIFY_WITH_TIMEOUT(!state.backendAnswering(), 5000);
+        QVERIFY(state.isConnected());
     }
 
     void backendThatStopsPublishesFailureValuesButStaysConnected()

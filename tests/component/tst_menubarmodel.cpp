@@ -4,6 +4,7 @@
 #include "fakes/FakeHttpServer.h"
 #include "model/L10n.h"
 #include "model/Timestamp.h"
+#include "monitor/AccessSource.h"
 #include "monitor/MonitorEngine.h"
 #include "platform/Settings.h"
 #include "support/FakeBackendHome.h"
@@ -14,8 +15,17 @@
 
 #include <memory>
 
+// A source that reports nothing by itself; tests emit its signals.
+class SilentSource : public AccessSource
+{
+public:
+    void start() override {}
+    void stop() override {}
+};
+
 // The panel's view model against a real AppState talking to a fake backend: list rules, block, the
 // Telegram disconnect, the update check, the CPU cell, and the cleanup run's timers and gains.
+
 class MenuBarModelTest : public QObject
 {
     Q_OBJECT
@@ -184,6 +194,40 @@ private Q_SLOTS:
             QCOMPARE(model.updateURL(), QUrl("https://x.test/h.dmg"));
     }
 
+    // Each sensor row says how its watch really stands, with the source's reason when it failed, and
+    // the panel's texts speak this platform's words.
+    void sensorRowsAreHonest()
+    {
+        Settings().setProtectionEnabled(true);
+        auto* source = new SilentSource;
+        m_state->engine().setSources({source});
+        MenuBarModel model(*m_state, quietOptions());
+        QSignalSpy changed(&model, &MenuBarModel::sensorsChanged);
+        const auto statuses = [&model] {
+            QStringList list;
+            for (const QVariant& row : model.sensors())
+                list << row.toMap().value("label").toString() + ": " + row.toMap().value("status").toString();
+            return list;
+        };
+        QCOMPARE(statuses(), (QStringList{"Camera: Paused", "Microphone: Paused", "Location: Paused"}));
+        m_state->engine().start();
+        QCOMPARE(statuses(),
+                 (QStringList{"Camera: Monitored", "Microphone: Monitored", "Location: Monitored"}));
+        Q_EMIT source->watchUnavailable("location", "system bus: no socket");
+        QVERIFY(changed.size() >= 2);
+        QCOMPARE(statuses(),
+                 (QStringList{"Camera: Monitored", "Microphone: Monitored", "Location: Unavailable"}));
+        const QVariantMap location = model.sensors().at(2).toMap();
+        QCOMPARE(location.value("reason").toString(), "system bus: no socket");
+        QCOMPARE(location.value("active").toBool(), false);
+        QCOMPARE(model.sensors().at(0).toMap().value("active").toBool(), true);
+
+        QCOMPARE(model.protectionStatusText(), "Your computer is protected");
+        model.setProtectionEnabled(false);
+        QCOMPARE(model.allClearLine(), "Enable protection to monitor your computer");
+        QCOMPARE(statuses(), (QStringList{"Camera: Paused", "Microphone: Paused", "Location: Paused"}));
+    }
+
     void cpuCellFollowsTheSensor_data()
     {
         QTest::addColumn<std::optional<double>>("celsius");
@@ -198,6 +242,8 @@ private Q_SLOTS:
         QTest::newRow("90 is hot") << std::optional<double>(90.0) << 0 << "90°C" << red;
         QTest::newRow("no sensor, fair") << std::optional<double>() << 1 << "Warm" << orange;
         QTest::newRow("no sensor, critical") << std::optional<double>() << 3 << "Critical" << red;
+        // No sensor and no thermal-state service: nothing was measured, so nothing is claimed.
+        QTest::newRow("no sensor, no thermal service") << std::optional<double>() << -1 << "–" << QColor();
     }
     void cpuCellFollowsTheSensor()
     {
@@ -207,13 +253,18 @@ private Q_SLOTS:
         QFETCH(QColor, icon);
         MenuBarModel::Options options = quietOptions();
         options.cpuReader = [celsius] { return CpuReading{celsius, std::nullopt}; };
-        options.thermalProbe = [thermal] { return std::optional(Thermal::State(thermal)); };
+        options.thermalProbe = [thermal] {
+            return thermal < 0 ? std::nullopt : std::optional(Thermal::State(thermal));
+        };
         MenuBarModel model(*m_state, options);
-        QCOMPARE(model.cpuReading(), "Normal"); // nothing read before the panel appears
+        QCOMPARE(model.cpuReading(), "–"); // nothing read before the panel appears
         model.appeared();
         QTRY_COMPARE(model.cpuReading(), reading);
         QCOMPARE(model.hasCpuTemp(), celsius.has_value());
-        QCOMPARE(model.cpuIconColor(), icon);
+        if (icon.isValid())
+            QCOMPARE(model.cpuIconColor(), icon);
+        else
+            QCOMPARE(model.thermalDotColor(), model.cpuIconColor()); // both the secondary colour
     }
 
     void relativeTimesMoveOnWhileShown()

@@ -35,6 +35,14 @@ void writeFile(const QString& path, const QByteArray& contents)
     file.write(contents);
 }
 
+// A source that reports nothing by itself; tests emit its signals.
+class SilentSource : public AccessSource
+{
+public:
+    void start() override {}
+    void stop() override {}
+};
+
 // An engine with a controllable clock, a recording notifier and no live sources.
 struct EngineFixture
 {
@@ -107,6 +115,46 @@ private Q_SLOTS:
         QCOMPARE(f.notices->size(), 2);
         QCOMPARE(digest.size(), 4);
         QCOMPARE(digest.at(1), (QVariantList{"camera", "XOS", "XOS"}));
+    }
+
+    // The wall clock set back an hour (a time sync, a user) must not hold the cool-down for that hour.
+    void coolDownRunsOnTheMonotonicClock()
+    {
+        EngineFixture f;
+        qint64 monotonic = 1000;
+        f.engine.setMonotonicClock([&monotonic] { return monotonic; });
+        f.engine.recordAlert("camera", "Xos", std::nullopt);
+        f.now = start.addSecs(-3600);
+        monotonic += 10000;
+        f.engine.recordAlert("camera", "Xos", std::nullopt);
+        QCOMPARE(f.engine.alerts().size(), 1);
+        monotonic += 21000;
+        f.engine.recordAlert("camera", "Xos", std::nullopt);
+        QCOMPARE(f.engine.alerts().size(), 2);
+        QCOMPARE(f.notices->size(), 2);
+    }
+
+    // A source that cannot watch a type makes it unavailable with the source's reason until the next
+    // start; a stopped engine pauses every watch.
+    void watchStatesFollowTheSources()
+    {
+        EngineFixture f;
+        auto* source = new SilentSource;
+        f.engine.setSources({source});
+        QSignalSpy changed(&f.engine, &MonitorEngine::watchStatesChanged);
+        QCOMPARE(f.engine.watchState("camera"), MonitorEngine::WatchState::Paused);
+        f.engine.start();
+        QCOMPARE(f.engine.watchState("microphone"), MonitorEngine::WatchState::Monitored);
+        Q_EMIT source->watchUnavailable("microphone", "pw-dump: not found; pactl: not found");
+        QCOMPARE(changed.size(), 1);
+        QCOMPARE(f.engine.watchState("microphone"), MonitorEngine::WatchState::Unavailable);
+        QCOMPARE(f.engine.unavailableReason("microphone"), "pw-dump: not found; pactl: not found");
+        QCOMPARE(f.engine.watchState("camera"), MonitorEngine::WatchState::Monitored);
+        f.engine.stop();
+        QCOMPARE(f.engine.watchState("camera"), MonitorEngine::WatchState::Paused);
+        f.engine.start();
+        QCOMPARE(f.engine.watchState("microphone"), MonitorEngine::WatchState::Monitored);
+        QCOMPARE(f.engine.unavailableReason("microphone"), QString());
     }
 
     void coolDownKeys_data()

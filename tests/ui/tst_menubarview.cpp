@@ -2,6 +2,7 @@
 #include "app/MenuBarModel.h"
 #include "model/L10n.h"
 #include "monitor/MonitorEngine.h"
+#include "platform/PlatformWording.h"
 #include "platform/Settings.h"
 #include "support/FakeBackendHome.h"
 #include "support/QuickItems.h"
@@ -34,8 +35,10 @@ private Q_SLOTS:
     void emptyPanelIsAllClear()
     {
         open();
-        QCOMPARE(text("allClearTitle"), QString::fromUtf8("All clear 😌"));
-        QCOMPARE(text("protectionStatus"), "Your Mac is protected");
+        // The emoji is set in the colour font, and the wording is this platform's.
+        QCOMPARE(text("allClearTitle"),
+                 QString::fromUtf8("All clear <font face=\"Noto Color Emoji\">😌</font>"));
+        QCOMPARE(text("protectionStatus"), PlatformWording::adapt("Your Mac is protected"));
         QCOMPARE(text("version"), "v2.3.4");
         QTRY_COMPARE(text("telegramState"), "Telegram connected");
         QVERIFY(m_state->engine().isMonitoring());
@@ -133,6 +136,42 @@ private Q_SLOTS:
         QCOMPARE(item("autoCleanButton")->property("text").toString(), "Auto-Clean: ON");
     }
 
+    // Hidden for the release delay, the panel gives back its window, engine and model; the next
+    // opening builds them again.
+    void hiddenPanelIsReleasedAndRebuilt()
+    {
+        open();
+        m_panel->setReleaseDelay(200);
+        m_panel->toggle();
+        QVERIFY(!m_panel->view()->isVisible());
+        QTRY_VERIFY(!m_panel->isCreated());
+        m_panel->toggle();
+        QVERIFY(QTest::qWaitForWindowExposed(m_panel->view()));
+        QVERIFY(m_panel->model());
+    }
+
+    // Content taller than the screen's available height scrolls inside a panel of that height, and
+    // the sensor rows say what is really watched.
+    void tallContentScrollsAndSensorsAreHonest()
+    {
+        Settings().setProtectionEnabled(false);
+        open();
+        const QStringList apps{"zoom.us", "Slack", "Discord", "Safari", "Teams",  "OBS",
+                               "Skype",   "Meet",  "Webex",   "Jitsi",  "Signal", "Firefox"};
+        for (const QString& app : apps)
+            m_state->engine().recordAlert("camera", app, std::nullopt);
+        QTRY_COMPARE(m_panel->model()->groupCount(), int(apps.size()));
+        click("seeMore");
+        const int available = m_panel->view()->screen()->availableGeometry().height();
+        QQuickItem* root = m_panel->view()->rootObject();
+        QTRY_VERIFY(root->property("naturalHeight").toReal() > available);
+        QTRY_COMPARE(m_panel->view()->height(), available);
+        QVERIFY(item("panelScroller")->property("interactive").toBool());
+        QCOMPARE(item("sensor_camera")->property("status").toString(), "Paused");
+        QTest::qWait(50);
+        save("panel-scrolling");
+    }
+
 private:
     static QString L10nCount(int n) { return L10n::accessCount(n); }
 
@@ -140,7 +179,7 @@ private:
     {
         m_state = std::make_unique<AppState>();
         m_panel = std::make_unique<MenuBarPanel>(*m_state, TrayPanel::Mode::Window);
-        m_panel->toggle(std::nullopt);
+        m_panel->toggle();
         QVERIFY(QTest::qWaitForWindowExposed(m_panel->view()));
         QVERIFY(m_panel->view()->rootObject());
     }

@@ -41,7 +41,7 @@ private Q_SLOTS:
 
         AppState state;
         MenuBarPanel panel(state, TrayPanel::Mode::Window);
-        panel.toggle(std::nullopt);
+        panel.toggle();
         QVERIFY(QTest::qWaitForWindowExposed(panel.view()));
         QVERIFY(state.engine().isMonitoring()); // protection is on by default: showing the panel starts it
 

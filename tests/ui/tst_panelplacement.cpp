@@ -2,44 +2,69 @@
 
 #include <QTest>
 
-// Where the panel opens for a click on a tray icon at each screen edge, and without a position.
+// Where the panel opens beside a tray icon at each screen edge, from the icon's rectangle or the
+// clicked point, and without either.
 class PanelPlacementTest : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
     void place_data()
     {
+        QTest::addColumn<QRect>("screen");
         QTest::addColumn<QRect>("available");
-        QTest::addColumn<std::optional<QPoint>>("cursor");
+        QTest::addColumn<std::optional<QRect>>("icon");
+        QTest::addColumn<std::optional<QPoint>>("click");
         QTest::addColumn<QPoint>("origin");
-        const QRect screen(0, 30, 1920, 1050); // a top bar of 30 pixels
-        const QRect second(1920, 0, 1280, 1024);
-        QTest::newRow("no position: top right") << screen << std::optional<QPoint>() << QPoint(1600, 30);
-        QTest::newRow("top bar, centred under the icon")
-            << screen << std::optional(QPoint(1000, 40)) << QPoint(840, 30);
-        QTest::newRow("top bar, near the right edge: kept inside")
-            << screen << std::optional(QPoint(1910, 40)) << QPoint(1600, 30);
-        QTest::newRow("bottom panel: above the icon")
-            << QRect(0, 0, 1920, 1040) << std::optional(QPoint(1800, 1035)) << QPoint(1600, 440);
-        QTest::newRow("left dock: beside the icon")
-            << QRect(48, 0, 1872, 1080) << std::optional(QPoint(50, 540)) << QPoint(48, 240);
-        QTest::newRow("position off this screen: top right")
-            << screen << std::optional(QPoint(2500, 500)) << QPoint(1600, 30);
-        QTest::newRow("second screen, top bar")
-            << second << std::optional(QPoint(3100, 5)) << QPoint(2880, 0);
+        const QRect laptop(0, 0, 1366, 768);
+        const QRect belowBar(0, 30, 1366, 738); // a tray strip of 30 pixels at the top
+        const QRect aboveBar(0, 0, 1366, 738);  // ... at the bottom
+        const std::optional<QRect> none;
+        const std::optional<QPoint> noClick;
+        QTest::newRow("nothing known: top right")
+            << laptop << belowBar << none << noClick << QPoint(1046, 30);
+        QTest::newRow("top tray: under the icon, centred on it")
+            << laptop << belowBar << std::optional(QRect(700, 4, 22, 22)) << noClick << QPoint(550, 30);
+        QTest::newRow("top tray near the right edge: kept inside")
+            << laptop << belowBar << std::optional(QRect(1340, 4, 22, 22)) << noClick << QPoint(1046, 30);
+        QTest::newRow("bottom tray: just above the icon")
+            << laptop << aboveBar << std::optional(QRect(1300, 742, 22, 22)) << noClick << QPoint(1046, 138);
+        QTest::newRow("bottom tray, click only: the click in the tray's strip still counts")
+            << laptop << aboveBar << none << std::optional(QPoint(1311, 753)) << QPoint(1046, 138);
+        QTest::newRow("the icon wins over the click")
+            << laptop << aboveBar << std::optional(QRect(100, 742, 22, 22))
+            << std::optional(QPoint(1311, 753)) << QPoint(0, 138);
+        QTest::newRow("left tray: beside the icon")
+            << laptop << QRect(40, 0, 1326, 768) << std::optional(QRect(9, 400, 22, 22)) << noClick
+            << QPoint(40, 110);
+        QTest::newRow("right tray: beside the icon")
+            << laptop << QRect(0, 0, 1326, 768) << std::optional(QRect(1335, 100, 22, 22)) << noClick
+            << QPoint(1006, 0);
+        QTest::newRow("an icon on another screen: top right of this one")
+            << laptop << belowBar << std::optional(QRect(2000, 4, 22, 22)) << noClick << QPoint(1046, 30);
+        QTest::newRow("second screen, top tray")
+            << QRect(1366, 0, 1280, 1024) << QRect(1366, 24, 1280, 1000)
+            << std::optional(QRect(2500, 1, 22, 22)) << noClick << QPoint(2326, 24);
     }
     void place()
     {
+        QFETCH(QRect, screen);
         QFETCH(QRect, available);
-        QFETCH(std::optional<QPoint>, cursor);
+        QFETCH(std::optional<QRect>, icon);
+        QFETCH(std::optional<QPoint>, click);
         QFETCH(QPoint, origin);
-        QCOMPARE(PanelPlacement::place(QSize(320, 600), available, cursor), origin);
+        QCOMPARE(PanelPlacement::place(QSize(320, 600), screen, available, {icon, click}), origin);
     }
 
-    void panelTallerThanTheScreenStartsAtItsTop()
+    // Content taller than the screen: the window is cut to the available height (and scrolls), and
+    // that height starts at the top of the available area.
+    void panelAsTallAsTheAvailableAreaStartsAtItsTop()
     {
-        QCOMPARE(PanelPlacement::place(QSize(320, 900), QRect(0, 0, 1024, 768), QPoint(1000, 760)),
-                 QPoint(704, 0));
+        const QRect screen(0, 0, 1366, 768);
+        const QRect available(0, 0, 1366, 738);
+        QCOMPARE(PanelPlacement::place(QSize(320, 738), screen, available, {QRect(1300, 742, 22, 22), {}}),
+                 QPoint(1046, 0));
+        QCOMPARE(PanelPlacement::place(QSize(320, 900), screen, available, {QRect(1300, 742, 22, 22), {}}),
+                 QPoint(1046, 0));
     }
 };
 

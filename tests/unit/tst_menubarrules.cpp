@@ -1,4 +1,5 @@
 #include "app/AutomationSettings.h"
+#include "app/EmojiText.h"
 #include "app/MenuBarRules.h"
 
 #include <QTest>
@@ -9,6 +10,38 @@ class MenuBarRulesTest : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
+    void watchStatusWords()
+    {
+        using MenuBarRules::WatchStatus;
+        QCOMPARE(MenuBarRules::watchStatusText(WatchStatus::Monitored), "Monitored");
+        QCOMPARE(MenuBarRules::watchStatusText(WatchStatus::Unavailable), "Unavailable");
+        QCOMPARE(MenuBarRules::watchStatusText(WatchStatus::Paused), "Paused");
+    }
+
+    void emojiRunsTakeTheColourFont_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("markup");
+        const QString open = QStringLiteral("<font face=\"Noto Color Emoji\">");
+        QTest::newRow("no emoji, escaped") << "Tom & <Jerry>"
+                                           << "Tom &amp; &lt;Jerry&gt;";
+        QTest::newRow("trailing emoji")
+            << QString::fromUtf8("All clear 😌")
+            << QString::fromUtf8("All clear ") + open + QString::fromUtf8("😌</font>");
+        QTest::newRow("warning sign with its selector is one run")
+            << QString::fromUtf8("⚠️ Alert") << open + QString::fromUtf8("⚠️</font> Alert");
+        QTest::newRow("joined family is one run")
+            << QString::fromUtf8("👩‍💻") << open + QString::fromUtf8("👩‍💻</font>");
+        QTest::newRow("digits stay in the text font") << "v1.1.0"
+                                                      << "v1.1.0";
+    }
+    void emojiRunsTakeTheColourFont()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, markup);
+        QCOMPARE(EmojiText::markup(text), markup);
+    }
+
     void cpuIconTint_data()
     {
         QTest::addColumn<std::optional<double>>("temp");

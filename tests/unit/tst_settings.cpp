@@ -70,15 +70,31 @@ private Q_SLOTS:
         QTest::newRow("negative means 5") << QVariant(-3) << 5.0;
         QTest::newRow("not a number means 5") << QVariant("soon") << 5.0;
         QTest::newRow("text number") << QVariant("10") << 10.0;
+        QTest::newRow("below a second: a busy loop, clamped") << QVariant(0.01) << 1.0;
+        QTest::newRow("beyond an hour: clamped") << QVariant(1e12) << 3600.0;
+        QTest::newRow("infinite: clamped") << QVariant(qInf()) << 3600.0;
     }
 
-    void refreshInterval()
+    // A value that did not change is not written: no rewrite, no sync, the same file.
+    void unchangedValuesAreNotWritten()
     {
-        QFETCH(QVariant, stored);
-        QFETCH(double, seconds);
         Settings settings;
-        settings.setValue(SettingsKey::refreshInterval, stored);
-        QCOMPARE(Settings().refreshInterval(), seconds);
+        settings.setTelegramChatId("-100123");
+        settings.setProtectionEnabled(true);
+        const QByteArray path = QFile::encodeName(settings.fileName());
+        struct stat before = {};
+        QCOMPARE(::stat(path.constData(), &before), 0);
+        Settings().setTelegramChatId("-100123");
+        Settings().setProtectionEnabled(true);
+        Settings().remove(SettingsKey::automationProfile); // absent already
+        struct stat after = {};
+        QCOMPARE(::stat(path.constData(), &after), 0);
+        // Every write replaces the file through a save file: the same inode means none happened.
+        QCOMPARE(after.st_ino, before.st_ino);
+        Settings().setTelegramChatId("-100124");
+        QCOMPARE(::stat(path.constData(), &after), 0);
+        QVERIFY(after.st_ino != before.st_ino);
+        QCOMPARE(Settings().telegramChatId(), QStringLiteral("-100124"));
     }
 
     void fileIsOwnerOnlyBecauseItHoldsTheToken()
