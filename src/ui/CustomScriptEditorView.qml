@@ -130,7 +130,7 @@ Popup {
                         anchors.centerIn: parent
                         spacing: 6
                         Icon { visible: !testButton.busy; name: "play.circle.fill"; color: sheet.violet; implicitWidth: 13; implicitHeight: 13 }
-                        BusyIndicator { visible: testButton.busy; running: visible; implicitWidth: 13; implicitHeight: 13 }
+                        ActivitySpinner { visible: testButton.busy; color: sheet.violet; implicitWidth: 13; implicitHeight: 13 }
                         Text {
                             objectName: "testLabel"
                             text: testButton.busy ? "..." : "Test"
@@ -199,7 +199,7 @@ Popup {
                     anchors.centerIn: parent
                     spacing: 6
                     Icon { visible: !saveButton.busy; name: "checkmark.circle.fill"; color: "white"; implicitWidth: 12; implicitHeight: 12 }
-                    BusyIndicator { visible: saveButton.busy; running: visible; implicitWidth: 12; implicitHeight: 12 }
+                    ActivitySpinner { visible: saveButton.busy; color: "white"; implicitWidth: 12; implicitHeight: 12 }
                     Text {
                         objectName: "saveLabel"
                         text: saveButton.busy ? "..." : "Save"

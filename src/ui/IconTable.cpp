@@ -70,6 +70,7 @@ const IconEntry iconTable[] = {
     {"play.circle.fill", "play-circle-fill"},
     {"plus", "plus"},
     {"power", "power"},
+    {"progress.indicator", "circle-notch-bold"},
     {"record.circle", "record"},
     {"rectangle.on.rectangle.fill", "cards-fill"},
     {"safari.fill", "compass-fill"},

@@ -38,11 +38,11 @@ Rectangle {
             Keys.onUpPressed: (event) => { input.commands.historyUp(); event.accepted = true }
             Keys.onDownPressed: (event) => { input.commands.historyDown(); event.accepted = true }
         }
-        BusyIndicator {
+        ActivitySpinner {
             objectName: "runningIndicator"
             visible: input.commands.isRunning
-            running: visible
-            implicitWidth: 20; implicitHeight: 20
+            color: input.terminalGreen
+            implicitWidth: 16; implicitHeight: 16
         }
         Item {
             objectName: "sendButton"
