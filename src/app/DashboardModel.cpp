@@ -32,9 +32,10 @@ QVariantList chipsOf(const QStringList& types)
 DashboardModel::DashboardModel(AppState& state, QObject* parent) : DashboardModel(state, Options{}, parent) {}
 
 DashboardModel::DashboardModel(AppState& state, Options options, QObject* parent)
-    : QObject(parent), m_state(state), m_options(withDefaults(std::move(options)))
+    : QObject(parent), m_state(state), m_options(withDefaults(std::move(options))), m_console(state)
 {
     m_feed.setParent(this);
+    m_console.setParent(this);
     m_relativeTimeTick.setInterval(m_options.relativeTimeTickMs);
     connect(&m_relativeTimeTick, &QTimer::timeout, this, &DashboardModel::refreshRows);
     connect(&m_state, &AppState::alertsChanged, this, &DashboardModel::regroup);

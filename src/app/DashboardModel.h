@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/AlertFeedRows.h"
+#include "app/CommandConsole.h"
 #include "model/AppAlert.h"
 
 #include <QDateTime>
@@ -35,6 +36,7 @@ class DashboardModel : public QObject
     Q_PROPERTY(bool showStartButton READ showStartButton NOTIFY servicesChanged)
     Q_PROPERTY(bool restartingBackend READ restartingBackend NOTIFY servicesChanged)
     Q_PROPERTY(QString versionText READ versionText CONSTANT)
+    Q_PROPERTY(CommandConsole* console READ console CONSTANT)
 public:
     enum Tab { AlertsTab, ControlTab, SettingsTab };
     Q_ENUM(Tab)
@@ -75,6 +77,7 @@ public:
     bool restartingBackend() const { return m_restartingBackend; }
     QString versionText() const;
     const QSet<QString>& blockedIds() const { return m_blocked; }
+    CommandConsole* console() { return &m_console; }
 
     // Whether the window is on screen: only then do the relative times move on.
     void setShown(bool shown);
@@ -111,4 +114,5 @@ private:
     QSet<QString> m_blocked;
     AlertFeedRows m_feed;
     QTimer m_relativeTimeTick;
+    CommandConsole m_console;
 };

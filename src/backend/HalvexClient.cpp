@@ -59,6 +59,17 @@ std::optional<QList<SecurityAlert>> decodeAlerts(const QJsonValue& value, QStrin
     return alerts;
 }
 
+// The "error" text of a reply turned down with a status other than 200, when its body gives one.
+std::optional<QString> refusalOf(const HttpOutcome& outcome)
+{
+    if (!outcome.isHttpReply() || outcome.isOk())
+        return std::nullopt;
+    const QJsonValue error = QJsonDocument::fromJson(outcome.body).object().value(QStringLiteral("error"));
+    if (!error.isString() || error.toString().trimmed().isEmpty())
+        return std::nullopt;
+    return error.toString();
+}
+
 QString errorText(const QString& description)
 {
     return QStringLiteral("Error: ") + description;
@@ -170,15 +181,22 @@ void HalvexClient::fetchStats(QObject* context, Done<std::optional<DashboardStat
 
 void HalvexClient::executeCommand(const QString& command, QObject* context, Done<std::optional<QString>> done)
 {
+    runCommand(command, context, [done](const CommandOutcome& outcome) { done(outcome.text); });
+}
+
+void HalvexClient::runCommand(const QString& command, QObject* context, Done<CommandOutcome> done)
+{
     HttpCall call = post(QStringLiteral("api/command"), {{QStringLiteral("command"), command}});
     call.timeoutMs = m_timeouts.commandMs;
     send(call, context, [done](const HttpOutcome& outcome) {
         const auto response = decodeReply<CommandResponse>(outcome, &CommandResponse::fromJson);
         printFailure("Error executing command: ", response);
         if (response.failure)
-            done(errorText(*response.failure));
+            done({errorText(*response.failure), std::nullopt});
+        else if (response.value)
+            done({response.value->result, std::nullopt});
         else
-            done(response.value ? response.value->result : std::nullopt);
+            done({std::nullopt, refusalOf(outcome)});
     });
 }
 

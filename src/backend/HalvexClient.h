@@ -22,6 +22,14 @@ class HalvexClient : public QObject
 public:
     template <typename T> using Done = std::function<void(T)>;
 
+    // What a command gave: the reply text as executeCommand returns it and, when the backend turned
+    // the command down (a status other than 200), the reason it gave in its "error" field.
+    struct CommandOutcome
+    {
+        std::optional<QString> text;
+        std::optional<QString> refusal;
+    };
+
     struct Timeouts
     {
         int requestMs = 60000;
@@ -44,6 +52,8 @@ public:
     void fetchAlerts(QObject* context, Done<QList<SecurityAlert>> done);
     void fetchStats(QObject* context, Done<std::optional<DashboardStats>> done);
     void executeCommand(const QString& command, QObject* context, Done<std::optional<QString>> done);
+    // executeCommand with the backend's refusal kept, for the screens that show it.
+    void runCommand(const QString& command, QObject* context, Done<CommandOutcome> done);
     void fetchXMTPStatus(QObject* context, Done<std::optional<XMTPStatus>> done);
     void fetchTelegramStatus(QObject* context, Done<std::optional<TelegramStatus>> done);
     void saveTelegramToken(const QString& token, QObject* context, Done<bool> done);

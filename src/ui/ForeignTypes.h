@@ -3,6 +3,7 @@
 #include "app/AppState.h"
 #include "app/AutomationSettings.h"
 #include "app/CleanupRun.h"
+#include "app/CommandConsole.h"
 #include "app/DashboardModel.h"
 #include "app/MenuBarModel.h"
 #include "app/SettingsModel.h"
@@ -64,4 +65,20 @@ struct SettingsModelForeign
     QML_FOREIGN(SettingsModel)
     QML_NAMED_ELEMENT(SettingsModel)
     QML_UNCREATABLE("SettingsModel is created by the settings window")
+};
+
+struct CommandConsoleForeign
+{
+    Q_GADGET
+    QML_FOREIGN(CommandConsole)
+    QML_NAMED_ELEMENT(CommandConsole)
+    QML_UNCREATABLE("CommandConsole belongs to DashboardModel")
+};
+
+struct ScriptEditorForeign
+{
+    Q_GADGET
+    QML_FOREIGN(ScriptEditor)
+    QML_NAMED_ELEMENT(ScriptEditor)
+    QML_UNCREATABLE("ScriptEditor is opened by CommandConsole")
 };

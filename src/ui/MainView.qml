@@ -28,12 +28,12 @@ Rectangle {
                 opacity: root.model.selectedTab === DashboardModel.AlertsTab ? 1 : 0
                 enabled: opacity === 1
             }
-            // The command console plugs in here.
             Item {
                 objectName: "consoleSlot"
                 anchors.fill: parent
                 opacity: root.model.selectedTab === DashboardModel.ControlTab ? 1 : 0
                 enabled: opacity === 1
+                CommandControlView { objectName: "commandControl"; anchors.fill: parent; commands: root.model.console }
             }
             DashboardSettingsView {
                 objectName: "settingsTab"

@@ -4,6 +4,7 @@
 #include <QJsonObject>
 #include <QTcpSocket>
 #include <QTest>
+#include <QTimer>
 
 namespace {
 
@@ -117,6 +118,12 @@ void FakeHttpServer::onReadyRead(QTcpSocket* socket)
     response += "Content-Type: " + reply.contentType + "\r\n";
     response += "Content-Length: " + QByteArray::number(reply.body.size()) + "\r\nConnection: close\r\n\r\n";
     response += reply.body;
-    socket->write(response);
-    socket->disconnectFromHost();
+    auto answer = [socket, response] {
+        socket->write(response);
+        socket->disconnectFromHost();
+    };
+    if (reply.delayMs > 0)
+        QTimer::singleShot(reply.delayMs, socket, answer); // dropped with the socket if the client leaves
+    else
+        answer();
 }

@@ -35,6 +35,7 @@ public:
         QByteArray body = "{}";
         QByteArray contentType = "application/json";
         bool neverAnswer = false; // keep the connection open and silent
+        int delayMs = 0;          // answer this long after the request arrived
     };
 
     using Handler = std::function<Reply(const Request&)>;
