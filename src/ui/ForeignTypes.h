@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/AppState.h"
+#include "app/AutoCleanSchedule.h"
 #include "app/AutomationSettings.h"
 #include "app/CleanupRun.h"
 #include "app/DashboardModel.h"
@@ -64,4 +65,12 @@ struct SettingsModelForeign
     QML_FOREIGN(SettingsModel)
     QML_NAMED_ELEMENT(SettingsModel)
     QML_UNCREATABLE("SettingsModel is created by the settings window")
+};
+
+struct AutoCleanScheduleForeign
+{
+    Q_GADGET
+    QML_FOREIGN(AutoCleanSchedule)
+    QML_NAMED_ELEMENT(AutoCleanSchedule)
+    QML_UNCREATABLE("AutoCleanSchedule belongs to AppState")
 };
