@@ -3,10 +3,12 @@
 #include "app/AppState.h"
 #include "app/AutoCleanSchedule.h"
 #include "app/AutomationSettings.h"
+#include "app/AutomationsSection.h"
 #include "app/CleanupRun.h"
 #include "app/DashboardModel.h"
 #include "app/MenuBarModel.h"
 #include "app/SettingsModel.h"
+#include "app/StrikeScan.h"
 
 #include <QtQml/qqml.h>
 
@@ -73,4 +75,20 @@ struct AutoCleanScheduleForeign
     QML_FOREIGN(AutoCleanSchedule)
     QML_NAMED_ELEMENT(AutoCleanSchedule)
     QML_UNCREATABLE("AutoCleanSchedule belongs to AppState")
+};
+
+struct StrikeScanForeign
+{
+    Q_GADGET
+    QML_FOREIGN(StrikeScan)
+    QML_NAMED_ELEMENT(StrikeScan)
+    QML_UNCREATABLE("StrikeScan is created by DashboardModel for each opening of the threat scan")
+};
+
+struct AutomationsSectionForeign
+{
+    Q_GADGET
+    QML_FOREIGN(AutomationsSection)
+    QML_NAMED_ELEMENT(AutomationsSection)
+    QML_UNCREATABLE("AutomationsSection belongs to DashboardModel")
 };
