@@ -50,7 +50,7 @@ ColumnLayout {
                 delegate: Rectangle {
                     required property var modelData
                     objectName: "chip_" + modelData.id
-                    Layout.preferredWidth: (chips.width - 3 * chips.columnSpacing) / 4
+                    Layout.preferredWidth: Math.floor((view.width - 3 * chips.columnSpacing) / 4)
                     implicitHeight: 22
                     radius: 5
                     color: Qt.rgba(Obsidian.safe.r, Obsidian.safe.g, Obsidian.safe.b, 0.10)
