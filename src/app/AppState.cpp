@@ -1,5 +1,7 @@
 #include "app/AppState.h"
 
+#include "app/SystemResources.h"
+
 #include "model/MonitoringProfiles.h"
 #include "monitor/MonitorEngine.h"
 #include "platform/Autostart.h"
@@ -38,6 +40,13 @@ AppState::AppState(Options options, QObject* parent) : QObject(parent)
     m_client = new HalvexClient(options.clientTimeouts, this);
     m_engine = new MonitorEngine(false, this);
     m_backend = new BackendManager(options.backendDelays, this);
+    m_autoClean = new AutoCleanSchedule(
+        [this](const QString& command, QObject* context, AutoCleanSchedule::Reply reply) {
+            m_client->executeCommand(command, context, std::move(reply));
+        },
+        {SystemResources::freeDiskBytes, SystemResources::availableRamBytes,
+         SystemResources::memoryUsePercent},
+        [] { return QDateTime::currentDateTimeUtc(); }, this);
 
     // A first run never touches the service manager until onboarding has finished.
     if (m_hasOnboarded)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/AlertListModel.h"
+#include "app/AutoCleanSchedule.h"
 #include "backend/BackendManager.h"
 #include "backend/BackendRecords.h"
 #include "backend/HalvexClient.h"
@@ -44,6 +45,8 @@ public:
     HalvexClient& client() { return *m_client; }
     MonitorEngine& engine() { return *m_engine; }
     BackendManager& backend() { return *m_backend; }
+    // The automatic clean-up; the panel's sheet edits its settings and tells it to reschedule.
+    AutoCleanSchedule& autoClean() { return *m_autoClean; }
 
     bool isConnected() const { return m_isConnected; }
     // Whether the backend answered the latest connection check or statistics poll: unlike
@@ -115,6 +118,7 @@ private:
     HalvexClient* m_client = nullptr;
     MonitorEngine* m_engine = nullptr;
     BackendManager* m_backend = nullptr;
+    AutoCleanSchedule* m_autoClean = nullptr;
 
     bool m_isConnected = false;
     bool m_backendAnswering = false;

@@ -13,6 +13,8 @@ DashboardModel::Options withDefaults(DashboardModel::Options options)
 {
     if (!options.clock)
         options.clock = [] { return QDateTime::currentDateTimeUtc(); };
+    if (!options.timeOfDay)
+        options.timeOfDay = [] { return QTime::currentTime(); };
     return options;
 }
 
@@ -32,10 +34,12 @@ QVariantList chipsOf(const QStringList& types)
 DashboardModel::DashboardModel(AppState& state, QObject* parent) : DashboardModel(state, Options{}, parent) {}
 
 DashboardModel::DashboardModel(AppState& state, Options options, QObject* parent)
-    : QObject(parent), m_state(state), m_options(withDefaults(std::move(options))), m_console(state)
+    : QObject(parent), m_state(state), m_options(withDefaults(std::move(options))), m_console(state),
+      m_automations(state, m_options.timeOfDay)
 {
     m_feed.setParent(this);
     m_console.setParent(this);
+    m_automations.setParent(this);
     m_relativeTimeTick.setInterval(m_options.relativeTimeTickMs);
     connect(&m_relativeTimeTick, &QTimer::timeout, this, &DashboardModel::refreshRows);
     connect(&m_state, &AppState::alertsChanged, this, &DashboardModel::regroup);
@@ -88,6 +92,17 @@ void DashboardModel::setShowStrike(bool show)
     if (show == m_showStrike)
         return;
     m_showStrike = show;
+    if (m_strike)
+        m_strike->deleteLater(); // the views still bound to it let go first
+    m_strike = nullptr;
+    if (show) {
+        m_strike = new StrikeScan(
+            [this](const QString& command, QObject* context, StrikeScan::Reply reply) {
+                m_state.client().executeCommand(command, context, std::move(reply));
+            },
+            [this](const QString& profile) { m_state.applyProfile(profile); }, this);
+        m_strike->runAllScans();
+    }
     Q_EMIT showStrikeChanged();
 }
 

@@ -2,6 +2,8 @@
 
 #include "app/AlertFeedRows.h"
 #include "app/CommandConsole.h"
+#include "app/AutomationsSection.h"
+#include "app/StrikeScan.h"
 #include "model/AppAlert.h"
 
 #include <QDateTime>
@@ -28,6 +30,8 @@ class DashboardModel : public QObject
     Q_PROPERTY(QString totalText READ totalText NOTIFY statsChanged)
     Q_PROPERTY(bool hasThreat READ hasThreat NOTIFY threatChanged)
     Q_PROPERTY(bool showStrike READ showStrike WRITE setShowStrike NOTIFY showStrikeChanged)
+    Q_PROPERTY(StrikeScan* strike READ strike NOTIFY showStrikeChanged)
+    Q_PROPERTY(AutomationsSection* automations READ automations CONSTANT)
     Q_PROPERTY(AlertFeedRows* feed READ feed CONSTANT)
     Q_PROPERTY(int feedCount READ feedCount NOTIFY feedChanged)
     Q_PROPERTY(QStringList whatToDo READ whatToDo CONSTANT)
@@ -44,9 +48,10 @@ public:
     using Clock = std::function<QDateTime()>;
     struct Options
     {
-        Clock clock;                   // now, for the relative times; the system clock by default
-        int startCheckDelayMs = 3000;  // how long "Starting…" shows before the connection is checked
-        int relativeTimeTickMs = 1000; // how often the rows' relative times move on while shown
+        Clock clock;                         // now, for the relative times; the system clock by default
+        int startCheckDelayMs = 3000;        // how long "Starting…" shows before the connection is checked
+        int relativeTimeTickMs = 1000;       // how often the rows' relative times move on while shown
+        AutomationsSection::Clock timeOfDay; // the local time of day for the next-run estimates
     };
 
     explicit DashboardModel(AppState& state, QObject* parent = nullptr);
@@ -62,7 +67,10 @@ public:
     QString totalText() const;
     bool hasThreat() const { return m_hasThreat; }
     bool showStrike() const { return m_showStrike; }
+    // Opening the threat scan starts six new scans; closing it drops them with their late replies.
     void setShowStrike(bool show);
+    StrikeScan* strike() { return m_strike; }
+    AutomationsSection* automations() { return &m_automations; }
 
     // The applications of the state's alerts, all of them; the feed shows the first feedLimit.
     const QList<AppAlert>& appAlerts() const { return m_appAlerts; }
@@ -115,4 +123,6 @@ private:
     AlertFeedRows m_feed;
     QTimer m_relativeTimeTick;
     CommandConsole m_console;
+    StrikeScan* m_strike = nullptr;
+    AutomationsSection m_automations;
 };

@@ -61,6 +61,11 @@ MenuBarModel::MenuBarModel(AppState& state, QObject* parent) : MenuBarModel(stat
 {
 }
 
+AutoCleanSchedule* MenuBarModel::autoCleanSchedule()
+{
+    return &m_state.autoClean();
+}
+
 MenuBarModel::MenuBarModel(AppState& state, Options options, QObject* parent)
     : QObject(parent), m_state(state), m_options(withDefaults(std::move(options))),
       m_cleanup(
@@ -72,6 +77,8 @@ MenuBarModel::MenuBarModel(AppState& state, Options options, QObject* parent)
 {
     m_cleanup.setParent(this);
     m_automation.setParent(this);
+    // The clean-up sheet's edits take effect at once: enabling, the interval and the choices.
+    connect(&m_automation, &AutomationSettings::changed, &state.autoClean(), &AutoCleanSchedule::reschedule);
     m_relativeTimeTick.setInterval(m_options.relativeTimeTickMs);
     // Only the rows whose "… ago" text changed are redrawn.
     connect(&m_relativeTimeTick, &QTimer::timeout, this, [this] { m_rows.setRows(currentRows()); });

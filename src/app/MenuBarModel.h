@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/ActivityRows.h"
+#include "app/AutoCleanSchedule.h"
 #include "app/AutomationSettings.h"
 #include "app/CleanupRun.h"
 #include "app/MenuBarRules.h"
@@ -45,6 +46,7 @@ class MenuBarModel : public QObject
     Q_PROPERTY(bool showAllAlerts READ showAllAlerts WRITE setShowAllAlerts NOTIFY groupsChanged)
     Q_PROPERTY(CleanupRun* cleanup READ cleanup CONSTANT)
     Q_PROPERTY(AutomationSettings* automation READ automation CONSTANT)
+    Q_PROPERTY(AutoCleanSchedule* autoCleanSchedule READ autoCleanSchedule CONSTANT)
     Q_PROPERTY(bool telegramConnected READ isTelegramConnected NOTIFY telegramChanged)
     Q_PROPERTY(bool showDisconnectConfirm READ showDisconnectConfirm NOTIFY telegramChanged)
     Q_PROPERTY(bool isDisconnecting READ isDisconnecting NOTIFY telegramChanged)
@@ -102,6 +104,7 @@ public:
 
     CleanupRun* cleanup() { return &m_cleanup; }
     AutomationSettings* automation() { return &m_automation; }
+    AutoCleanSchedule* autoCleanSchedule();
 
     bool isTelegramConnected() const;
     bool showDisconnectConfirm() const { return m_showDisconnectConfirm; }

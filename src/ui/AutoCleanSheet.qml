@@ -7,6 +7,8 @@ import Halvex.Ui
 ColumnLayout {
     id: sheet
     required property AutomationSettings settings
+    // When the scheduled clean-up last ran; the line is left out without it.
+    property AutoCleanSchedule schedule: null
     signal done()
     spacing: 6
 
@@ -36,6 +38,14 @@ ColumnLayout {
             onToggled: sheet.settings.autoCleanEnabled = checked
         }
     }
+    Text {
+        objectName: "lastCleanup"
+        visible: sheet.schedule !== null && sheet.schedule.hasLastRun
+        text: sheet.schedule ? sheet.schedule.lastRunText : ""
+        color: Obsidian.dim; font.pixelSize: 10
+        Layout.fillWidth: true; horizontalAlignment: Text.AlignRight
+    }
+    onVisibleChanged: if (visible && schedule) schedule.refresh()
     Text { text: "Free up space when:"; color: Obsidian.dim; font.pixelSize: 11 }
     Toggle {
         title: "Memory is almost full"; detail: sheet.settings.ramPctText

@@ -27,8 +27,12 @@ Rectangle {
             Item { objectName: "telegramCardSlot"; Layout.fillWidth: true }
 
             SectionHeader { title: "Automations"; icon: "clock.arrow.2.circlepath"; Layout.fillWidth: true }
-            // The automations section and its sheets plug in here.
-            Item { objectName: "automationsSlot"; Layout.fillWidth: true }
+            Item {
+                objectName: "automationsSlot"
+                Layout.fillWidth: true
+                implicitHeight: automations.implicitHeight
+                AutomationsView { id: automations; width: parent.width; section: view.model.automations }
+            }
 
             RowLayout {
                 Layout.fillWidth: true

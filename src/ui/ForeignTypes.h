@@ -1,12 +1,15 @@
 #pragma once
 
 #include "app/AppState.h"
+#include "app/AutoCleanSchedule.h"
 #include "app/AutomationSettings.h"
+#include "app/AutomationsSection.h"
 #include "app/CleanupRun.h"
 #include "app/CommandConsole.h"
 #include "app/DashboardModel.h"
 #include "app/MenuBarModel.h"
 #include "app/SettingsModel.h"
+#include "app/StrikeScan.h"
 
 #include <QtQml/qqml.h>
 
@@ -81,4 +84,28 @@ struct ScriptEditorForeign
     QML_FOREIGN(ScriptEditor)
     QML_NAMED_ELEMENT(ScriptEditor)
     QML_UNCREATABLE("ScriptEditor is opened by CommandConsole")
+};
+
+struct AutoCleanScheduleForeign
+{
+    Q_GADGET
+    QML_FOREIGN(AutoCleanSchedule)
+    QML_NAMED_ELEMENT(AutoCleanSchedule)
+    QML_UNCREATABLE("AutoCleanSchedule belongs to AppState")
+};
+
+struct StrikeScanForeign
+{
+    Q_GADGET
+    QML_FOREIGN(StrikeScan)
+    QML_NAMED_ELEMENT(StrikeScan)
+    QML_UNCREATABLE("StrikeScan is created by DashboardModel for each opening of the threat scan")
+};
+
+struct AutomationsSectionForeign
+{
+    Q_GADGET
+    QML_FOREIGN(AutomationsSection)
+    QML_NAMED_ELEMENT(AutomationsSection)
+    QML_UNCREATABLE("AutomationsSection belongs to DashboardModel")
 };

@@ -45,10 +45,23 @@ Rectangle {
         }
     }
 
-    // The threat scan plugs in here; STRIKE presents it.
+    // STRIKE presents the threat scan over a dimmed window; each opening brings a new scan.
     Item {
         objectName: "threatScanSlot"
         anchors.fill: parent
         visible: root.model.showStrike
+        Rectangle {
+            anchors.fill: parent
+            color: Qt.rgba(0, 0, 0, 0.55)
+            MouseArea { anchors.fill: parent; onClicked: {} } // the window below takes no clicks
+        }
+        Loader {
+            anchors.centerIn: parent
+            active: root.model.strike !== null
+            sourceComponent: StrikeBackSheet {
+                scan: root.model.strike
+                onCloseRequested: root.model.showStrike = false
+            }
+        }
     }
 }

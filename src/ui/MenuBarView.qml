@@ -283,6 +283,7 @@ Rectangle {
             visible: root.showCleanAutoSheet
             x: 20; y: 12; width: 280
             settings: root.model.automation
+            schedule: root.model.autoCleanSchedule
             onDone: root.showCleanAutoSheet = false
         }
     }

@@ -48,6 +48,11 @@ FakeHttpServer::Reply FakeBackend::answer(const FakeHttpServer::Request& request
         return json(QJsonObject{{"success", true}});
     if (path == "/api/command") {
         const QString command = request.json().value("command").toString();
+        if (silentCommands.contains(command)) {
+            FakeHttpServer::Reply silent;
+            silent.neverAnswer = true;
+            return silent;
+        }
         return json(
             QJsonObject{{"success", true}, {"result", commandResults.value(command, "ok: " + command)}});
     }

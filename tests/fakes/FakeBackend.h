@@ -34,6 +34,7 @@ public:
     QSet<QString> refusedSkillIds;   // enable/disable of these answers 500
     QJsonArray customSkills;
     QMap<QString, QString> commandResults; // command -> result text
+    QSet<QString> silentCommands;          // commands that are never answered
 
     // Requests whose method and path match, in order.
     QList<FakeHttpServer::Request> requestsTo(const QByteArray& method, const QByteArray& path) const;

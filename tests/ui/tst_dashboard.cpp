@@ -3,6 +3,7 @@
 #include "app/DashboardRules.h"
 #include "app/OnDemandWindow.h"
 #include "app/SettingsModel.h"
+#include "app/StrikeScan.h"
 #include "monitor/MonitorEngine.h"
 #include "platform/Settings.h"
 #include "support/FakeBackendHome.h"
@@ -61,7 +62,8 @@ private Q_SLOTS:
         m_rig->backend.alerts << alertOf("camera", "zoom.us", QStringLiteral("pid 4242 opened /dev/video0"))
                               << alertOf("camera", "zoom.us") << alertOf("camera", "zoom.us")
                               << alertOf("microphone", "Recorder") << alertOf("camera", "Recorder")
-                              << alertOf("microphone", "coreaudiod") << alertOf("location", "Maps", QString());
+                              << alertOf("microphone", "coreaudiod")
+                              << alertOf("location", "Maps", QString());
         openDashboard();
         QTRY_COMPARE(m_window->model()->feedCount(), 4);
         QTRY_VERIFY(item("statToday")->isVisible());
@@ -182,6 +184,108 @@ private Q_SLOTS:
         QTRY_COMPARE(strike->property("fillOpacity").toReal(), 0.25);
     }
 
+    // Six scans at once: rows turn as replies come, two stay running; the paranoid switch waits for
+    // all six. Reopening starts six new scans.
+    void strikeScansLiveAndActivatesParanoid()
+    {
+        m_rig->backend.commandResults["rootkit-scanner"] = "Rootkit checks: none found";
+        m_rig->backend.commandResults["keylogger-detector"] =
+            "Possible keylogger detected: pid 4242 (logkeys) reads /dev/input/event3";
+        m_rig->backend.commandResults["dns-leak-test"] = "DNS leak: none (every query goes through wg0)";
+        m_rig->backend.silentCommands = {"dns-leak-test", "process-list"};
+        openDashboard();
+        QTRY_VERIFY(m_state->isConnected());
+        click("strikeButton");
+        QTRY_VERIFY(isShown("strikeSheet"));
+        const StrikeScan* scan = m_window->model()->strike();
+        QVERIFY(scan);
+        QTRY_COMPARE(scan->finishedCount(), 4);
+        const char* expected[] = {"clean", "threat", "clean", "running", "clean", "running"};
+        for (int i = 0; i < 6; ++i)
+            QCOMPARE(
+                item(qPrintable(QStringLiteral("strikeStatus_%1").arg(i)))->property("status").toString(),
+                QString::fromLatin1(expected[i]));
+        QVERIFY(isShown("strikeResult_1"));
+        QVERIFY(!isShown("strikeResult_3"));
+        QVERIFY(isShown("strikeProgress"));
+        QVERIFY(!isShown("strikeDone"));
+        QVERIFY(!item("activateParanoid")->isEnabled());
+        QCOMPARE(item("activateParanoid")->opacity(), 0.4);
+        click("activateParanoid");
+        QTest::qWait(100);
+        QVERIFY(!scan->paranoidActivated());
+        QTest::qWait(200);
+        save(m_window.get(), "strike-running");
+
+        click("strikeClose");
+        QTRY_VERIFY(!item("threatScanSlot")->isVisible());
+        QVERIFY(!m_window->model()->strike());
+        m_rig->backend.silentCommands.clear();
+        m_rig->backend.server().clearRequests();
+        click("strikeButton");
+        QTRY_VERIFY(isShown("strikeSheet"));
+        scan = m_window->model()->strike();
+        QTRY_VERIFY(scan->allFinished());
+        QCOMPARE(m_rig->backend.requestsTo("POST", "/api/command").size(), 6);
+        QTRY_VERIFY(isShown("strikeDone"));
+        QVERIFY(!isShown("strikeProgress"));
+        QVERIFY(item("activateParanoid")->isEnabled());
+        QTest::qWait(200);
+        save(m_window.get(), "strike-done");
+
+        click("activateParanoid");
+        QTRY_VERIFY(isShown("paranoidActivated"));
+        QVERIFY(!isShown("activateParanoid"));
+        QTRY_COMPARE(m_state->selectedProfileText(), "paranoid");
+    }
+
+    // Profiles are confirmed on their sheet, single skills switched on theirs, both reach the backend.
+    void automationsSwitchProfilesAndSkills()
+    {
+        m_rig->backend.automations["rootkit-scanner"] = true;
+        openDashboard(QSize(1000, 1250));
+        click("tab_settings");
+        QTRY_VERIFY(item("activeTasks")->isVisible());
+        QCOMPARE(text("activeTasksCount"), "1 ACTIVE TASKS");
+        QVERIFY(item("chip_rootkit-scanner")->isVisible());
+        QVERIFY(!item("activeBadge_business")->isVisible());
+
+        click("profileCard_business");
+        QTRY_VERIFY(isShown("demoActivate"));
+        QCOMPARE(text("demoTitle"), "Business");
+        QCOMPARE(text("demoLine_0"), "Everything in Essential, plus:");
+        QTest::qWait(200);
+        save(m_window.get(), "profile-demo");
+        click("demoActivate");
+        QTRY_VERIFY(!isShown("demoActivate"));
+        QTRY_VERIFY(item("activeBadge_business")->isVisible());
+        QTRY_VERIFY(!m_state->isApplyingProfile());
+        QTRY_COMPARE(text("activeTasksCount"), "12 ACTIVE TASKS");
+
+        QVERIFY(!item("skillGridFrame")->isVisible());
+        click("customizeToggle");
+        QTRY_COMPARE(item("skillGridFrame")->height(), item("skillGrid")->height());
+        QVERIFY(item("autoDot_camera-status")->isVisible());
+        QVERIFY(!item("autoDot_ssd-health")->isVisible());
+        QVERIFY(!QuickItems::find(m_window->contentItem(), "autoSkill_block"));
+        QTest::qWait(200);
+        save(m_window.get(), "automations");
+
+        click("autoSkill_camera-status");
+        QTRY_VERIFY(isShown("autoSkillToggle"));
+        QCOMPARE(text("autoSkillBadge"), "AUTO");
+        QCOMPARE(text("autoSkillSchedule"), "Every 30 min");
+        QVERIFY(text("autoSkillNextRun").startsWith("In "));
+        QCOMPARE(text("autoSkillToggleText"), "Disable Auto");
+        QTest::qWait(200);
+        save(m_window.get(), "auto-skill-sheet");
+        m_rig->backend.server().clearRequests();
+        click("autoSkillToggle");
+        QTRY_VERIFY(!isShown("autoSkillToggle"));
+        QTRY_VERIFY(!item("autoDot_camera-status")->isVisible());
+        QTRY_COMPARE(m_rig->backend.automationCalls(), QStringList{"-camera-status"});
+    }
+
     void settingsWindowShowsItsSections()
     {
         m_rig->backend.xmtpStatus = QJsonObject{{"running", true}};
@@ -239,10 +343,12 @@ private Q_SLOTS:
     }
 
 private:
-    void openDashboard()
+    void openDashboard(QSize size = {})
     {
         m_state = std::make_unique<AppState>();
         m_window = std::make_unique<DashboardWindow>(*m_state, [] {});
+        if (size.isValid())
+            m_window->resize(size);
         m_window->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
         QVERIFY(m_window->rootObject());

@@ -128,8 +128,16 @@ private Q_SLOTS:
         click("autoCleanButton");
         QVERIFY(item("autoCleanSheet")->isVisible());
         QCOMPARE(text("everyN"), L10n::everyN(24));
+        QVERIFY(!item("lastCleanup")->isVisible());
         click("enableSwitch");
         QVERIFY(Settings().autoCleanEnabled());
+        // Enabled and never run: the first clean-up runs at once, and the sheet says so.
+        QTRY_VERIFY(!m_rig->backend.requestsTo("POST", "/api/command").isEmpty());
+        QCOMPARE(m_rig->backend.requestsTo("POST", "/api/command").first().json().value("command").toString(),
+                 "clean-cache");
+        QTRY_VERIFY(item("lastCleanup")->isVisible());
+        QVERIFY(text("lastCleanup").startsWith("Last clean-up: "));
+        QVERIFY(m_state->autoClean().armedInMs().has_value()); // and the next one waits its interval
         QTest::qWait(50);
         save("sheet-autoclean");
         click("cleanDone");
