@@ -35,6 +35,9 @@ DashboardModel::DashboardModel(AppState& state, Options options, QObject* parent
     : QObject(parent), m_state(state), m_options(withDefaults(std::move(options)))
 {
     m_feed.setParent(this);
+    m_telegramCard = new TelegramCardModel(state, m_options.telegramCard, this);
+    m_onboarding = new OnboardingModel(state, m_options.onboarding, this);
+    connect(&m_state, &AppState::hasOnboardedChanged, this, &DashboardModel::showOnboardingChanged);
     m_relativeTimeTick.setInterval(m_options.relativeTimeTickMs);
     connect(&m_relativeTimeTick, &QTimer::timeout, this, &DashboardModel::refreshRows);
     connect(&m_state, &AppState::alertsChanged, this, &DashboardModel::regroup);
@@ -47,6 +50,11 @@ DashboardModel::DashboardModel(AppState& state, Options options, QObject* parent
     m_state.backend().refreshServiceInstalled();
     regroup();
     updateThreat();
+}
+
+bool DashboardModel::showOnboarding() const
+{
+    return !m_state.hasOnboarded();
 }
 
 void DashboardModel::setSelectedTab(int tab)
@@ -152,6 +160,9 @@ QString DashboardModel::systemCapsule() const
 
 void DashboardModel::setShown(bool shown)
 {
+    // Closing the window while the first-run sheet is up dismisses the sheet as well.
+    if (!shown && !m_state.hasOnboarded())
+        m_onboarding->dismiss();
     if (shown == m_relativeTimeTick.isActive())
         return;
     if (shown) {

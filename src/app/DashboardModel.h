@@ -1,6 +1,8 @@
 #pragma once
 
 #include "app/AlertFeedRows.h"
+#include "app/OnboardingModel.h"
+#include "app/TelegramCardModel.h"
 #include "model/AppAlert.h"
 
 #include <QDateTime>
@@ -35,6 +37,9 @@ class DashboardModel : public QObject
     Q_PROPERTY(bool showStartButton READ showStartButton NOTIFY servicesChanged)
     Q_PROPERTY(bool restartingBackend READ restartingBackend NOTIFY servicesChanged)
     Q_PROPERTY(QString versionText READ versionText CONSTANT)
+    Q_PROPERTY(TelegramCardModel* telegramCard READ telegramCard CONSTANT)
+    Q_PROPERTY(OnboardingModel* onboarding READ onboarding CONSTANT)
+    Q_PROPERTY(bool showOnboarding READ showOnboarding NOTIFY showOnboardingChanged)
 public:
     enum Tab { AlertsTab, ControlTab, SettingsTab };
     Q_ENUM(Tab)
@@ -45,6 +50,8 @@ public:
         Clock clock;                   // now, for the relative times; the system clock by default
         int startCheckDelayMs = 3000;  // how long "Starting…" shows before the connection is checked
         int relativeTimeTickMs = 1000; // how often the rows' relative times move on while shown
+        TelegramCardModel::Options telegramCard;
+        OnboardingModel::Options onboarding;
     };
 
     explicit DashboardModel(AppState& state, QObject* parent = nullptr);
@@ -75,6 +82,10 @@ public:
     bool restartingBackend() const { return m_restartingBackend; }
     QString versionText() const;
     const QSet<QString>& blockedIds() const { return m_blocked; }
+    TelegramCardModel* telegramCard() { return m_telegramCard; }
+    OnboardingModel* onboarding() { return m_onboarding; }
+    // The first-run sheet shows until onboarding is done.
+    bool showOnboarding() const;
 
     // Whether the window is on screen: only then do the relative times move on.
     void setShown(bool shown);
@@ -94,6 +105,7 @@ Q_SIGNALS:
     void feedChanged();
     void servicesChanged();
     void settingsRequested();
+    void showOnboardingChanged();
 
 private:
     void regroup();
@@ -111,4 +123,6 @@ private:
     QSet<QString> m_blocked;
     AlertFeedRows m_feed;
     QTimer m_relativeTimeTick;
+    TelegramCardModel* m_telegramCard = nullptr;
+    OnboardingModel* m_onboarding = nullptr;
 };

@@ -1,6 +1,7 @@
 #include "app/TrayApplication.h"
 
 #include "app/AppDelegate.h"
+#include "app/AppNotifications.h"
 #include "app/AppState.h"
 #include "app/OnDemandWindow.h"
 #include "app/TrayIcon.h"
@@ -28,6 +29,12 @@ int run(QApplication& application, const AppViews& views)
     OnDemandWindow dashboard(
         [&views, &state, openSettings] { return views.dashboardWindow(state, openSettings); });
     auto openDashboard = [&dashboard] { dashboard.open(); };
+    // Finishing the set-up window leads on to the dashboard, whose sheet asks for the profile.
+    QObject::connect(&AppNotifications::instance(), &AppNotifications::onboardingDonePosted, &application,
+                     [&state, &dashboard] {
+                         if (!state.hasOnboarded())
+                             dashboard.open();
+                     });
 
     // Monitoring starts when the panel is first shown; the panel, its QML engine and its model are
     // built only then, so an idle tray session stays small.

@@ -1,5 +1,6 @@
 #include "app/BackendCheck.h"
 #include "app/HeadlessMode.h"
+#include "app/TelegramSetupCommand.h"
 #include "app/TrayApplication.h"
 #include "ui/AppWindows.h"
 #include "ui/DashboardWindow.h"
@@ -38,6 +39,10 @@ int main(int argc, char** argv)
     QCoreApplication::setApplicationName(QStringLiteral("Halvex"));
     QCoreApplication::setApplicationVersion(QStringLiteral(HALVEX_VERSION));
 
+    if (argc > 1 && std::strcmp(argv[1], TelegramSetupCommand::name) == 0) {
+        QCoreApplication application(argc, argv);
+        return TelegramSetupCommand::run(application, QCoreApplication::arguments().mid(2));
+    }
     if (hasArgument(argc, argv, "--check-backend")) {
         QCoreApplication application(argc, argv);
         return BackendCheck::run(application);
