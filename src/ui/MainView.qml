@@ -45,6 +45,9 @@ Rectangle {
         }
     }
 
+    // The first-run sheet, while onboarding is not done.
+    OnboardingView { model: root.model }
+
     // The threat scan plugs in here; STRIKE presents it.
     Item {
         objectName: "threatScanSlot"

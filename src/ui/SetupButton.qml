@@ -20,7 +20,7 @@ Rectangle {
         anchors.centerIn: parent
         spacing: 7
         Icon { visible: button.icon !== "" && !button.busy; name: button.icon; color: "white"; implicitWidth: 14; implicitHeight: 14 }
-        SmallSpinner { visible: button.busy }
+        Spinner { visible: button.busy; color: "white" }
         Text { text: button.text; color: "white"; font.pixelSize: 13; font.weight: Font.DemiBold }
     }
     MouseArea { id: area; anchors.fill: parent; enabled: button.enabled; onClicked: button.clicked() }

@@ -32,7 +32,7 @@ Rectangle {
                 Layout.fillWidth: true
                 LinkButton { objectName: "openBot"; text: card.model.openBotLabel; onClicked: card.model.openBot() }
                 Item { Layout.fillWidth: true }
-                SmallSpinner { visible: card.model.disconnecting; color: Obsidian.dim }
+                Spinner { visible: card.model.disconnecting; color: Obsidian.dim }
                 PanelButton {
                     objectName: "disconnectTelegram"
                     visible: !card.model.disconnecting

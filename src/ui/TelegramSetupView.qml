@@ -128,7 +128,7 @@ Rectangle {
             visible: !root.model.chatIdFound
             Layout.alignment: Qt.AlignHCenter
             spacing: 8
-            SmallSpinner { visible: root.model.pollingChatId; color: Obsidian.dim }
+            Spinner { visible: root.model.pollingChatId; color: Obsidian.dim }
             Text { text: "Waiting for /start..."; color: Obsidian.dim; font.pixelSize: 12 }
         }
         Item { Layout.fillHeight: true }

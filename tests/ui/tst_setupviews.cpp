@@ -188,7 +188,78 @@ private Q_SLOTS:
         }
     }
 
+    // The dashboard's first-run sheet: the token, then a profile, cancelled once and then confirmed.
+    void onboardingSheetWalksToAProfile()
+    {
+        m_systemctl.reset();
+        m_systemctl = std::make_unique<FakeTool>("HALVEX_TOOL_SYSTEMCTL", "loaded\n");
+        openDashboard();
+        QTRY_VERIFY(isShown("onboardingTokenStep"));
+        QVERIFY(!isShown("onboardingProfileStep"));
+        QTest::qWait(300);
+        save(m_dashboard.get(), "onboarding-0-token");
+        clickInWindow("onboardingTokenField");
+        typeText(m_dashboard.get(), "123456:ABC-def");
+        clickInWindow("onboardingSave");
+        QCOMPARE(Settings().telegramBotToken(), "123456:ABC-def");
+        QTRY_VERIFY(isShown("onboardingProfileStep"));
+        QCOMPARE(text("onboardingWelcomeText"),
+                 "Your computer is now protected. Choose your monitoring level to get started.");
+        QTest::qWait(300);
+        save(m_dashboard.get(), "onboarding-1-profile");
+
+        clickInWindow("profileCard_business");
+        QTRY_VERIFY(isShown("demoTitle"));
+        QCOMPARE(text("demoTitle"), "Business");
+        QTest::qWait(300);
+        save(m_dashboard.get(), "onboarding-1-profile-demo");
+        clickInWindow("demoCancel");
+        QTRY_VERIFY(!isShown("demoTitle"));
+        QVERIFY(!m_state->hasOnboarded());
+        QVERIFY(isShown("onboardingProfileStep"));
+        QCOMPARE(m_rig->backend.automationCalls(), QStringList());
+
+        clickInWindow("profileCard_essentiel");
+        QTRY_VERIFY(isShown("demoTitle"));
+        QCOMPARE(text("demoTitle"), "Essential");
+        clickInWindow("demoActivate");
+        QTRY_VERIFY(!isShown("onboardingSheet"));
+        QVERIFY(m_state->hasOnboarded());
+        QVERIFY(Settings().hasOnboarded());
+        QTRY_VERIFY(!m_rig->backend.automationCalls().isEmpty());
+        QTRY_VERIFY(m_systemctl->calls().contains(QStringList{"--user", "enable", "halvex-backend.service"}));
+    }
+
+    void onboardingSheetEndsOnEscape()
+    {
+        openDashboard();
+        QTRY_VERIFY(isShown("onboardingTokenStep"));
+        QTest::keyClick(m_dashboard.get(), Qt::Key_Escape);
+        QTRY_VERIFY(!isShown("onboardingSheet"));
+        QVERIFY(Settings().hasOnboarded());
+        QVERIFY(m_state->hasOnboarded());
+        QVERIFY(QuickItems::click(m_dashboard.get(), "tab_settings")); // the dashboard takes clicks again
+        QTRY_VERIFY(QuickItems::find(m_dashboard.get(), "telegramCard")->isVisible());
+    }
+
+    // The set-up window stored a token already: the sheet starts at the profile.
+    void onboardingSheetAfterTheSetupWindow()
+    {
+        Settings().setTelegramBotToken("123456:ABC-def");
+        openDashboard();
+        QTRY_VERIFY(isShown("onboardingProfileStep"));
+        QVERIFY(!isShown("onboardingTokenStep"));
+        m_dashboard->close(); // the window's own controls: onboarding is done too
+        QTRY_VERIFY(Settings().hasOnboarded());
+    }
+
 private:
+    QString text(const char* name)
+    {
+        const QQuickItem* found = QuickItems::find(m_dashboard->contentItem(), QString::fromLatin1(name));
+        return found ? found->property("text").toString() : QString();
+    }
+
     void openDashboard()
     {
         AppState::Options options;
@@ -222,6 +293,7 @@ private:
 
     void clickInWindow(const char* name)
     {
+        QVERIFY(QQuickTest::qWaitForPolish(m_dashboard.get()));
         QQuickItem* target = QuickItems::find(m_dashboard->contentItem(), QString::fromLatin1(name));
         QVERIFY2(target && target->isVisible(), name);
         const QPointF centre = target->mapToScene(QPointF(target->width() / 2, target->height() / 2));
