@@ -6,7 +6,7 @@ class PlatformWordingTest : public QObject
 {
     Q_OBJECT
 
-private slots:
+private Q_SLOTS:
     void linuxWording_data()
     {
         QTest::addColumn<QString>("mac");
