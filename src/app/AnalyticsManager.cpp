@@ -43,7 +43,9 @@ QString appVersion()
 AnalyticsManager::Options AnalyticsManager::Options::fromEnvironment()
 {
     Options options;
-    if (qEnvironmentVariable("DO_NOT_TRACK") == QLatin1String("1"))
+    // The common convention: any value but "0" asks not to be tracked, not only "1".
+    const QString doNotTrack = qEnvironmentVariable("DO_NOT_TRACK");
+    if (!doNotTrack.isEmpty() && doNotTrack != QLatin1String("0"))
         return options;
     if (const auto vendor = HttpUrl::parseBase(qEnvironmentVariable("HALVEX_VENDOR_URL")))
         options.endpoint = HttpUrl::appendPath(*vendor, QStringLiteral("api/app-events"));

@@ -15,7 +15,7 @@
 
 // Anonymous usage events ("install" once, "session_end" with the session's length) posted in batches
 // to the vendor's web service: right after launch, every 30 minutes, and once more at quit. Nothing is
-// queued or sent without a vendor URL or with DO_NOT_TRACK=1. Main thread only.
+// queued or sent without a vendor URL or with DO_NOT_TRACK set (any value but 0). Main thread only.
 class AnalyticsManager : public QObject
 {
     Q_OBJECT
@@ -30,7 +30,8 @@ public:
         int requestTimeoutMs = 8000;
         int quitWaitMs = 3000; // the longest the quit waits for the last batch
 
-        // HALVEX_VENDOR_URL + "/api/app-events"; off when it is unset or DO_NOT_TRACK is 1.
+        // HALVEX_VENDOR_URL + "/api/app-events"; off when it is unset or DO_NOT_TRACK is set to anything but
+        // 0.
         static Options fromEnvironment();
     };
 

@@ -9,7 +9,10 @@
 
 AppDelegate::AppDelegate(Options options, QObject* parent) : QObject(parent), m_options(std::move(options)) {}
 
-AppDelegate::~AppDelegate() = default;
+AppDelegate::~AppDelegate()
+{
+    delete m_closingWindow.data();
+}
 
 void AppDelegate::applicationDidFinishLaunching()
 {
@@ -45,7 +48,10 @@ void AppDelegate::openOnboardingWindow()
 
 void AppDelegate::closeOnboardingWindow()
 {
-    if (m_onboardingWindow)
-        m_onboardingWindow->close();
-    m_onboardingWindow.reset();
+    if (!m_onboardingWindow)
+        return;
+    m_onboardingWindow->close();
+    // The notification usually comes from a click inside this very window: it goes once that is over.
+    m_closingWindow = m_onboardingWindow.release();
+    m_closingWindow->deleteLater();
 }

@@ -3,6 +3,7 @@
 #include "app/AppViews.h"
 
 #include <QObject>
+#include <QPointer>
 #include <QWindow>
 
 #include <memory>
@@ -33,4 +34,5 @@ public:
 private:
     Options m_options;
     std::unique_ptr<QWindow> m_onboardingWindow;
+    QPointer<QWindow> m_closingWindow; // closed, waiting for its deferred deletion
 };

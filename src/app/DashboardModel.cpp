@@ -40,6 +40,9 @@ DashboardModel::DashboardModel(AppState& state, Options options, QObject* parent
     m_feed.setParent(this);
     m_console.setParent(this);
     m_automations.setParent(this);
+    m_telegramCard = new TelegramCardModel(state, m_options.telegramCard, this);
+    m_onboarding = new OnboardingModel(state, m_options.onboarding, this);
+    connect(&m_state, &AppState::hasOnboardedChanged, this, &DashboardModel::showOnboardingChanged);
     m_relativeTimeTick.setInterval(m_options.relativeTimeTickMs);
     connect(&m_relativeTimeTick, &QTimer::timeout, this, &DashboardModel::refreshRows);
     connect(&m_state, &AppState::alertsChanged, this, &DashboardModel::regroup);
@@ -52,6 +55,11 @@ DashboardModel::DashboardModel(AppState& state, Options options, QObject* parent
     m_state.backend().refreshServiceInstalled();
     regroup();
     updateThreat();
+}
+
+bool DashboardModel::showOnboarding() const
+{
+    return !m_state.hasOnboarded();
 }
 
 void DashboardModel::setSelectedTab(int tab)
@@ -168,6 +176,9 @@ QString DashboardModel::systemCapsule() const
 
 void DashboardModel::setShown(bool shown)
 {
+    // Closing the window while the first-run sheet is up dismisses the sheet as well.
+    if (!shown && !m_state.hasOnboarded())
+        m_onboarding->dismiss();
     if (shown == m_relativeTimeTick.isActive())
         return;
     if (shown) {

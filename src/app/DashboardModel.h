@@ -1,9 +1,11 @@
 #pragma once
 
 #include "app/AlertFeedRows.h"
-#include "app/CommandConsole.h"
 #include "app/AutomationsSection.h"
+#include "app/CommandConsole.h"
+#include "app/OnboardingModel.h"
 #include "app/StrikeScan.h"
+#include "app/TelegramCardModel.h"
 #include "model/AppAlert.h"
 
 #include <QDateTime>
@@ -41,6 +43,9 @@ class DashboardModel : public QObject
     Q_PROPERTY(bool restartingBackend READ restartingBackend NOTIFY servicesChanged)
     Q_PROPERTY(QString versionText READ versionText CONSTANT)
     Q_PROPERTY(CommandConsole* console READ console CONSTANT)
+    Q_PROPERTY(TelegramCardModel* telegramCard READ telegramCard CONSTANT)
+    Q_PROPERTY(OnboardingModel* onboarding READ onboarding CONSTANT)
+    Q_PROPERTY(bool showOnboarding READ showOnboarding NOTIFY showOnboardingChanged)
 public:
     enum Tab { AlertsTab, ControlTab, SettingsTab };
     Q_ENUM(Tab)
@@ -52,6 +57,8 @@ public:
         int startCheckDelayMs = 3000;        // how long "Starting…" shows before the connection is checked
         int relativeTimeTickMs = 1000;       // how often the rows' relative times move on while shown
         AutomationsSection::Clock timeOfDay; // the local time of day for the next-run estimates
+        TelegramCardModel::Options telegramCard;
+        OnboardingModel::Options onboarding;
     };
 
     explicit DashboardModel(AppState& state, QObject* parent = nullptr);
@@ -86,6 +93,10 @@ public:
     QString versionText() const;
     const QSet<QString>& blockedIds() const { return m_blocked; }
     CommandConsole* console() { return &m_console; }
+    TelegramCardModel* telegramCard() { return m_telegramCard; }
+    OnboardingModel* onboarding() { return m_onboarding; }
+    // The first-run sheet shows until onboarding is done.
+    bool showOnboarding() const;
 
     // Whether the window is on screen: only then do the relative times move on.
     void setShown(bool shown);
@@ -105,6 +116,7 @@ Q_SIGNALS:
     void feedChanged();
     void servicesChanged();
     void settingsRequested();
+    void showOnboardingChanged();
 
 private:
     void regroup();
@@ -125,4 +137,6 @@ private:
     CommandConsole m_console;
     StrikeScan* m_strike = nullptr;
     AutomationsSection m_automations;
+    TelegramCardModel* m_telegramCard = nullptr;
+    OnboardingModel* m_onboarding = nullptr;
 };

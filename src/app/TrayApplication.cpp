@@ -1,6 +1,7 @@
 #include "app/TrayApplication.h"
 
 #include "app/AppDelegate.h"
+#include "app/AppNotifications.h"
 #include "app/AppState.h"
 #include "app/OnDemandWindow.h"
 #include "app/SingleInstance.h"
@@ -79,6 +80,12 @@ int run(QApplication& application, const AppViews& views, SingleInstance& instan
     OnDemandWindow dashboard(
         [&views, &state, openSettings] { return views.dashboardWindow(state, openSettings); });
     auto openDashboard = [&dashboard] { dashboard.open(); };
+    // Finishing the set-up window leads on to the dashboard, whose sheet asks for the profile.
+    QObject::connect(&AppNotifications::instance(), &AppNotifications::onboardingDonePosted, &application,
+                     [&state, &dashboard] {
+                         if (!state.hasOnboarded())
+                             dashboard.open();
+                     });
 
     // A monitor that waits for a click is not monitoring: the engine starts with the application.
     if (Settings().protectionEnabled())

@@ -1,6 +1,7 @@
 #include "app/BackendCheck.h"
 #include "app/HeadlessMode.h"
 #include "app/SingleInstance.h"
+#include "app/TelegramSetupCommand.h"
 #include "app/TrayApplication.h"
 #include "platform/Diagnostics.h"
 #include "ui/AppWindows.h"
@@ -53,6 +54,10 @@ int main(int argc, char** argv)
     QCoreApplication::setApplicationName(QStringLiteral("Halvex"));
     QCoreApplication::setApplicationVersion(QStringLiteral(HALVEX_VERSION));
 
+    if (argc > 1 && std::strcmp(argv[1], TelegramSetupCommand::name) == 0) {
+        QCoreApplication application(argc, argv);
+        return TelegramSetupCommand::run(application, QCoreApplication::arguments().mid(2));
+    }
     if (hasArgument(argc, argv, "--check-backend")) {
         QCoreApplication application(argc, argv);
         return BackendCheck::run(application);

@@ -64,6 +64,7 @@ void MonitorEngine::createTelegramAlerting()
     m_telegramApi = new TelegramBotApi(this);
     m_telegramPoller = new TelegramCallbackPoller(
         *m_telegramApi, [this](const QString& name) { killApp(name); }, this);
+    m_telegramPoller->setClock(m_clock);
     m_telegramDigest = new TelegramDigest(*m_telegramApi, *m_telegramPoller, m_clock, this);
     connect(this, &MonitorEngine::accessDetected, m_telegramDigest, &TelegramDigest::queueTelegramAlert);
 }

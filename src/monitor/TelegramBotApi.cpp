@@ -192,6 +192,15 @@ void TelegramBotApi::getUpdatesAfter(const QString& token, qint64 offset, QObjec
          });
 }
 
+void TelegramBotApi::peekUpdates(const QString& token, int limit, QObject* context, UpdatesDone done)
+{
+    const QString path = QStringLiteral("/getUpdates?limit=%1&timeout=0").arg(limit);
+    call("GET", token, path, std::nullopt, m_timeouts.standard, context,
+         [done = std::move(done)](const HttpOutcome& outcome) {
+             done(outcome.isHttpReply() ? resultList(outcome.body) : std::nullopt);
+         });
+}
+
 void TelegramBotApi::fetchAndSaveChatId(const QString& token, QObject* context, OptionalTextDone done)
 {
     fetchChatId(token, context, [token, done = std::move(done)](const std::optional<QString>& chatId) {

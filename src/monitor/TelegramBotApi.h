@@ -69,6 +69,8 @@ public:
                                 QObject* context = nullptr, Done done = {});
     // The "result" list of getUpdates after `offset`, without long polling; none on any failure.
     void getUpdatesAfter(const QString& token, qint64 offset, QObject* context, UpdatesDone done);
+    // The first `limit` updates still waiting, whatever their ids; without an offset nothing is confirmed.
+    void peekUpdates(const QString& token, int limit, QObject* context, UpdatesDone done);
     // Finds the chat of the latest message sent to the bot and stores it as the alert chat.
     void fetchAndSaveChatId(const QString& token, QObject* context, OptionalTextDone done);
     // The same search without storing anything: the backend service keeps the chat itself.

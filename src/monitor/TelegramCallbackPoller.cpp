@@ -1,11 +1,14 @@
 #include "monitor/TelegramCallbackPoller.h"
 
+#include "monitor/OfferedButtons.h"
+#include "monitor/SavedUpdateOffset.h"
 #include "monitor/TelegramBotApi.h"
 #include "monitor/TelegramTexts.h"
 #include "platform/Settings.h"
 
 TelegramCallbackPoller::TelegramCallbackPoller(TelegramBotApi& api, KillApp killApp, QObject* parent)
-    : QObject(parent), m_api(api), m_killApp(std::move(killApp))
+    : QObject(parent), m_api(api), m_killApp(std::move(killApp)),
+      m_clock([] { return QDateTime::currentDateTimeUtc(); })
 {
     m_pause.setSingleShot(true);
     connect(&m_pause, &QTimer::timeout, this, &TelegramCallbackPoller::pollTelegramCallbacks);
@@ -16,11 +19,18 @@ void TelegramCallbackPoller::startTelegramPolling(const QString& token)
     if (m_polling)
         return;
     m_polling = true;
+    begin(token);
+    pollTelegramCallbacks();
+}
+
+// A new run for `token`: results still on their way belong to the old one and are dropped.
+void TelegramCallbackPoller::begin(const QString& token)
+{
     ++m_run;
     m_token = token;
-    // Read again at every start: a token of another bot has reset it.
-    m_lastUpdateId = Settings().telegramLastUpdateId();
-    pollTelegramCallbacks();
+    const SavedUpdateOffset::Position saved = SavedUpdateOffset::load(token, m_clock());
+    m_lastUpdateId = saved.updateId;
+    m_lastUpdateAt = saved.savedAt;
 }
 
 void TelegramCallbackPoller::stop()
@@ -30,18 +40,66 @@ void TelegramCallbackPoller::stop()
     m_pause.stop();
 }
 
+// False when polling ended because the token was removed.
+bool TelegramCallbackPoller::followStoredToken()
+{
+    const QString stored = Settings().telegramBotToken().value_or(QString());
+    if (stored.isEmpty()) {
+        stop();
+        return false;
+    }
+    if (stored != m_token)
+        begin(stored);
+    return true;
+}
+
+// Telegram keeps an update for a day: once the last id is older than that, every update it could
+// answer is new, and starting over finds those Telegram numbered lower after a quiet spell.
+void TelegramCallbackPoller::forgetStaleOffset()
+{
+    if (m_lastUpdateId == 0 ||
+        m_lastUpdateAt.secsTo(m_clock()) < std::chrono::seconds(SavedUpdateOffset::lifetime).count())
+        return;
+    m_lastUpdateId = 0;
+    SavedUpdateOffset::forget();
+}
+
 void TelegramCallbackPoller::pollTelegramCallbacks()
 {
+    if (!followStoredToken())
+        return;
+    forgetStaleOffset();
     const quint64 run = m_run;
     m_api.getUpdatesAfter(m_token, m_lastUpdateId + 1, this,
                           [this, run](const std::optional<QJsonArray>& updates) {
                               if (!isCurrent(run))
                                   return;
-                              if (updates)
-                                  handleUpdates(*updates, 0, run);
-                              else
-                                  finishPass(run);
+                              if (!SavedUpdateOffset::isStoredToken(m_token))
+                                  return pollTelegramCallbacks(); // another bot's answer: ask the new one
+                              if (!updates)
+                                  return finishPass(run);
+                              if (updates->isEmpty() && m_lastUpdateId > 0)
+                                  return checkForRenumberedUpdates(run);
+                              handleUpdates(*updates, 0, run);
                           });
+}
+
+// Nothing after the offset: if an update below it is waiting all the same, Telegram has numbered
+// its updates afresh, and the offset would hide them for good. Asking without an offset confirms nothing.
+void TelegramCallbackPoller::checkForRenumberedUpdates(quint64 run)
+{
+    m_api.peekUpdates(m_token, 1, this, [this, run](const std::optional<QJsonArray>& waiting) {
+        if (!isCurrent(run))
+            return;
+        const auto firstId = waiting && !waiting->isEmpty()
+                                 ? TelegramUpdate::updateId(waiting->first().toObject())
+                                 : std::nullopt;
+        if (!firstId || *firstId > m_lastUpdateId)
+            return finishPass(run);
+        m_lastUpdateId = 0;
+        SavedUpdateOffset::forget();
+        pollTelegramCallbacks();
+    });
 }
 
 // Updates are handled one after another, in list order; a press waits for its answer and its
@@ -51,6 +109,9 @@ void TelegramCallbackPoller::handleUpdates(const QJsonArray& updates, qsizetype 
     for (; index < updates.size(); ++index) {
         if (!isCurrent(run))
             return;
+        // The token changed under the pass: the rest belongs to the old bot.
+        if (!SavedUpdateOffset::isStoredToken(m_token))
+            return pollTelegramCallbacks();
         const QJsonObject update = updates.at(index).toObject();
         if (const auto updateId = TelegramUpdate::updateId(update))
             noteUpdateId(*updateId);
@@ -66,10 +127,15 @@ void TelegramCallbackPoller::handleUpdates(const QJsonArray& updates, qsizetype 
 void TelegramCallbackPoller::handlePress(const TelegramUpdate::ButtonPress& press, std::function<void()> next)
 {
     const QString name = press.data.mid(qsizetype(std::size(TelegramTexts::blockPrefix) - 1));
-    // A foreign chat's press, or one naming nothing (pkill would match every process), kills nothing;
-    // the empty answer only stops the spinner on the phone.
-    if (name.isEmpty() || !isFromConfiguredChat(press)) {
+    // A foreign chat's press kills nothing; the empty answer only stops the spinner on the phone.
+    if (!isFromConfiguredChat(press)) {
         m_api.answerTelegramCallback(m_token, press.callbackId, QString(), this, std::move(next));
+        return;
+    }
+    // Callback data is not authenticated: only a name a button offered may be killed.
+    if (!OfferedButtons::wasOffered(name, m_clock())) {
+        m_api.answerTelegramCallback(m_token, press.callbackId, TelegramTexts::unknownAppAnswer(), this,
+                                     std::move(next));
         return;
     }
     m_killApp(name);
@@ -97,7 +163,8 @@ void TelegramCallbackPoller::noteUpdateId(qint64 updateId)
     if (updateId <= m_lastUpdateId)
         return;
     m_lastUpdateId = updateId;
-    Settings().setTelegramLastUpdateId(updateId);
+    m_lastUpdateAt = m_clock();
+    SavedUpdateOffset::save(m_token, updateId, m_lastUpdateAt);
 }
 
 void TelegramCallbackPoller::finishPass(quint64 run)

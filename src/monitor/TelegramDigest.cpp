@@ -1,5 +1,6 @@
 #include "monitor/TelegramDigest.h"
 
+#include "monitor/OfferedButtons.h"
 #include "monitor/TelegramBotApi.h"
 #include "monitor/TelegramCallbackPoller.h"
 #include "monitor/TelegramTexts.h"
@@ -55,8 +56,11 @@ void TelegramDigest::openWindow(const QString& type, const QString& displayApp, 
     m_tgDigestBuckets.insert(type, DigestBucket{1, {{displayApp, 1}}, m_clock()});
 
     std::optional<TelegramBotApi::ForceQuitTarget> target;
-    if (displayApp != unknownDisplayApp)
+    if (displayApp != unknownDisplayApp) {
         target = TelegramBotApi::ForceQuitTarget{rawApp, displayApp};
+        // Kept before sending: the button may reach the phone even when its answer is lost.
+        OfferedButtons::remember(TelegramTexts::buttonName(rawApp), m_clock());
+    }
     m_api.doSendTelegramMessage(token, chatId, TelegramTexts::firstAlertText(type, displayApp), target);
 
     QTimer::singleShot(m_window, this,

@@ -4,6 +4,8 @@
 
 #include <QByteArray>
 
+#include <iterator>
+
 namespace TelegramTexts {
 
 QString typeEmoji(const QString& type)
@@ -45,6 +47,16 @@ QString forceQuitAnswer(const QString& name)
 QString forceQuitConfirmation(const QString& name)
 {
     return QStringLiteral("🚫 ") + name + QStringLiteral(" has been force-quit.");
+}
+
+QString unknownAppAnswer()
+{
+    return QStringLiteral("Unknown app");
+}
+
+QString buttonName(const QString& rawApp)
+{
+    return blockCallbackData(rawApp).mid(qsizetype(std::size(blockPrefix) - 1));
 }
 
 QString blockCallbackData(const QString& rawApp)

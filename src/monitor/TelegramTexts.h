@@ -19,9 +19,13 @@ QString digestText(const QString& type, qint64 count);
 QString welcomeText();
 QString forceQuitAnswer(const QString& name);
 QString forceQuitConfirmation(const QString& name);
+// The answer to a press for a name no button offered.
+QString unknownAppAnswer();
 
 // "block:" followed by the raw application name, cut to Telegram's limit on a character boundary.
 // pkill matches substrings, so a cut name still finds the process.
 QString blockCallbackData(const QString& rawApp);
+// The name a press of that button carries: the callback data without "block:".
+QString buttonName(const QString& rawApp);
 
 } // namespace TelegramTexts

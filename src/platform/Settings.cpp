@@ -79,10 +79,10 @@ std::unique_ptr<QSettings> openStore(bool& first)
 #endif
 }
 
-// A bot token reads "<bot id>:<secret>"; revoking the secret keeps the bot and its update sequence.
+// Revoking a token's secret keeps the bot and its update sequence.
 QString botIdOf(const std::optional<QString>& token)
 {
-    return token ? token->section(QLatin1Char(':'), 0, 0) : QString();
+    return token ? Settings::telegramBotIdOf(*token) : QString();
 }
 
 } // namespace
@@ -210,8 +210,10 @@ std::optional<QString> Settings::telegramBotToken() const
 }
 void Settings::setTelegramBotToken(const QString& token)
 {
-    if (botIdOf(telegramBotToken()) != botIdOf(token))
+    if (botIdOf(telegramBotToken()) != botIdOf(token)) {
         remove(SettingsKey::telegramLastUpdateId);
+        remove(SettingsKey::telegramLastUpdateAt);
+    }
     write(SettingsKey::telegramBotToken, token);
 }
 std::optional<QString> Settings::telegramChatId() const
@@ -231,6 +233,22 @@ qint64 Settings::telegramLastUpdateId() const
 void Settings::setTelegramLastUpdateId(qint64 updateId)
 {
     write(SettingsKey::telegramLastUpdateId, updateId);
+}
+std::optional<QDateTime> Settings::telegramLastUpdateAt() const
+{
+    const QDateTime at =
+        QDateTime::fromString(value(SettingsKey::telegramLastUpdateAt).toString(), Qt::ISODate);
+    if (!at.isValid())
+        return std::nullopt;
+    return at;
+}
+void Settings::setTelegramLastUpdateAt(const QDateTime& at)
+{
+    write(SettingsKey::telegramLastUpdateAt, at.toUTC().toString(Qt::ISODate));
+}
+QString Settings::telegramBotIdOf(const QString& token)
+{
+    return token.section(QLatin1Char(':'), 0, 0);
 }
 
 QString Settings::backendWorkDir() const

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDateTime>
 #include <QSettings>
 #include <QString>
 #include <QStringList>
@@ -19,6 +20,8 @@ inline constexpr char hasOnboarded[] = "hasOnboarded";
 inline constexpr char telegramBotToken[] = "telegramBotToken";
 inline constexpr char telegramChatId[] = "telegramChatId";
 inline constexpr char telegramLastUpdateId[] = "telegramLastUpdateId";
+inline constexpr char telegramLastUpdateAt[] = "telegramLastUpdateAt";
+inline constexpr char telegramOfferedButtons[] = "telegramOfferedButtons";
 inline constexpr char backendWorkDir[] = "backendWorkDir";
 inline constexpr char cmdHistory[] = "cmdHistory";
 inline constexpr char protectionEnabled[] = "protectionEnabled";
@@ -57,6 +60,11 @@ public:
     // 0 when none. Setting a token of another bot forgets it: update ids belong to one bot.
     qint64 telegramLastUpdateId() const;
     void setTelegramLastUpdateId(qint64 updateId);
+    // When the last update id was saved; none when unknown.
+    std::optional<QDateTime> telegramLastUpdateAt() const;
+    void setTelegramLastUpdateAt(const QDateTime& at);
+    // "<bot id>:<secret>": the part before the colon names the bot, whatever its secret.
+    static QString telegramBotIdOf(const QString& token);
 
     QString backendWorkDir() const;
 

@@ -1,14 +1,12 @@
 #include "ui/AppWindows.h"
 
+#include "ui/SetupWindow.h"
+
 #include <QGuiApplication>
 #include <QQuickWindow>
 #include <QScreen>
 
 namespace AppWindows {
-namespace {
-const QColor background = QColor::fromRgbF(0.051f, 0.051f, 0.063f);
-}
-
 void centreOnScreen(QQuickWindow& window)
 {
     const QScreen* screen = window.screen() ? window.screen() : QGuiApplication::primaryScreen();
@@ -29,13 +27,7 @@ void fixSize(QWindow& window)
 
 std::unique_ptr<QQuickWindow> createSetupWindow()
 {
-    auto window = std::make_unique<QQuickWindow>();
-    window->setTitle(QStringLiteral("Halvex Setup"));
-    window->setColor(background);
-    window->resize(setupWidth, setupHeight);
-    fixSize(*window);
-    centreOnScreen(*window);
-    return window;
+    return std::make_unique<SetupWindow>();
 }
 
 } // namespace AppWindows

@@ -10,7 +10,7 @@ namespace AppWindows {
 inline constexpr int setupWidth = 440;
 inline constexpr int setupHeight = 560;
 
-// "Halvex Setup": 440 × 560, centred, closable, not resizable.
+// "Halvex Setup" with the Telegram set-up steps: 440 × 560, centred, closable, not resizable.
 std::unique_ptr<QQuickWindow> createSetupWindow();
 
 void centreOnScreen(QQuickWindow& window);

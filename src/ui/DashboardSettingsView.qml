@@ -23,8 +23,17 @@ Rectangle {
             Item { implicitHeight: 4 }
             SectionHeader { title: "Services"; icon: "antenna.radiowaves.left.and.right"; Layout.fillWidth: true }
             ServicesCard { model: view.model; Layout.fillWidth: true }
-            // The Telegram card plugs in here.
-            Item { objectName: "telegramCardSlot"; Layout.fillWidth: true }
+            Item {
+                objectName: "telegramCardSlot"
+                Layout.fillWidth: true
+                implicitHeight: telegramCard.implicitHeight
+                TelegramCard {
+                    id: telegramCard
+                    anchors.left: parent.left
+                    anchors.right: parent.right
+                    model: view.model.telegramCard
+                }
+            }
 
             SectionHeader { title: "Automations"; icon: "clock.arrow.2.circlepath"; Layout.fillWidth: true }
             Item {

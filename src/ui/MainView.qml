@@ -45,6 +45,9 @@ Rectangle {
         }
     }
 
+    // The first-run sheet, while onboarding is not done.
+    OnboardingView { model: root.model }
+
     // STRIKE presents the threat scan over a dimmed window; each opening brings a new scan.
     Item {
         objectName: "threatScanSlot"

@@ -280,6 +280,12 @@ private Q_SLOTS:
         QTest::newRow("do not track") << "https://halvex.example"
                                       << "1"
                                       << "";
+        QTest::newRow("do not track true") << "https://halvex.example"
+                                           << "true"
+                                           << "";
+        QTest::newRow("do not track yes") << "https://halvex.example"
+                                          << "yes"
+                                          << "";
         QTest::newRow("do not track off") << "https://halvex.example"
                                           << "0"
                                           << "https://halvex.example/api/app-events";

@@ -7,6 +7,9 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QTest>
+#include <QtQml/qqmlextensionplugin.h>
+
+Q_IMPORT_QML_PLUGIN(Halvex_UiPlugin)
 
 // The first-run set-up window and the notifications that open and close it, on an offscreen display.
 class AppDelegateTest : public QObject

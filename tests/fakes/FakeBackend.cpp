@@ -43,7 +43,11 @@ FakeHttpServer::Reply FakeBackend::answer(const FakeHttpServer::Request& request
     if (path == "/api/xmtp-address")
         return json(xmtpStatus);
     if (path == "/api/config/bot-info")
-        return json(telegramStatus);
+        return telegramStatus.isEmpty() ? json(QJsonObject{{"error", "no bot"}}, 404) : json(telegramStatus);
+    if (path == "/api/config/chat-id" && method == "POST")
+        return chatIdReply;
+    if (path == "/api/config/authorize" && method == "POST")
+        return authorizeReply;
     if (path == "/api/setup")
         return json(QJsonObject{{"success", true}});
     if (path == "/api/command") {

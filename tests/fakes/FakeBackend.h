@@ -28,7 +28,11 @@ public:
                       {"last24h", 3},
                       {"byType", QJsonObject{{"camera", 3}}},
                       {"byApp", QJsonObject{{"Zoom", 3}}}};
+    // Empty: no bot is configured, and the status answers 404.
     QJsonObject telegramStatus{{"botUsername", "halvex_bot"}, {"chatId", "42"}, {"configured", true}};
+    // The answers of the Telegram set-up calls (the token's save and the authorisation).
+    FakeHttpServer::Reply chatIdReply{200, R"({"success":true})"};
+    FakeHttpServer::Reply authorizeReply{200, R"({"success":true,"message":"✅ Telegram connected"})"};
     QJsonObject xmtpStatus{{"running", false}};
     QMap<QString, bool> automations; // skill id -> enabled
     QSet<QString> refusedSkillIds;   // enable/disable of these answers 500

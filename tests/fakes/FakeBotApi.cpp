@@ -32,6 +32,14 @@ void FakeBotApi::addUpdates(const QJsonArray& updates)
         m_pendingUpdates.append(update);
 }
 
+void FakeBotApi::addRenumberedUpdates(const QJsonArray& updates)
+{
+    for (const QJsonValue& update : updates) {
+        m_renumbered.insert(update[QLatin1String("update_id")].toInteger());
+        m_pendingUpdates.append(update);
+    }
+}
+
 void FakeBotApi::answerEverything(const Reply& reply)
 {
     m_scripts.clear();
@@ -60,7 +68,8 @@ FakeHttpServer::Reply FakeBotApi::answerUpdates(const Request& request)
     if (hasOffset) {
         QJsonArray unconfirmed;
         for (const QJsonValue& update : std::as_const(m_pendingUpdates)) {
-            if (update[QLatin1String("update_id")].toInteger() >= offset)
+            const qint64 id = update[QLatin1String("update_id")].toInteger();
+            if (id >= offset || m_renumbered.contains(id))
                 unconfirmed.append(update);
         }
         m_pendingUpdates = unconfirmed;
@@ -68,8 +77,15 @@ FakeHttpServer::Reply FakeBotApi::answerUpdates(const Request& request)
     bool hasLimit = false;
     const int limit = query.queryItemValue(QStringLiteral("limit")).toInt(&hasLimit);
     QJsonArray answered;
-    for (qsizetype i = 0; i < m_pendingUpdates.size() && i < (hasLimit ? limit : 100); ++i)
-        answered.append(m_pendingUpdates.at(i));
+    for (const QJsonValue& update : std::as_const(m_pendingUpdates)) {
+        if (answered.size() >= (hasLimit ? limit : 100))
+            break;
+        const qint64 id = update[QLatin1String("update_id")].toInteger();
+        if (hasOffset && id < offset)
+            continue;
+        m_renumbered.remove(id);
+        answered.append(update);
+    }
     return okReply(answered);
 }
 

@@ -8,6 +8,7 @@
 #include <QList>
 #include <QObject>
 #include <QQueue>
+#include <QSet>
 #include <QString>
 
 // A Telegram Bot API on loopback for tests. Every request is recorded (method, path with the token,
@@ -33,6 +34,10 @@ public:
     void queueReply(const QString& method, const Reply& reply);
     // Updates waiting for the bot, in the order they happened.
     void addUpdates(const QJsonArray& updates);
+    // Updates numbered afresh, lower than those before, as Telegram does after a quiet week: until one
+    // is delivered, an offset above its id neither returns nor confirms it, so only a request without
+    // an offset, or with one at or below its id, sees it.
+    void addRenumberedUpdates(const QJsonArray& updates);
     QJsonArray pendingUpdates() const { return m_pendingUpdates; }
     // Every method answers `reply` from now on; the scripts are dropped.
     void answerEverything(const Reply& reply);
@@ -55,6 +60,7 @@ private:
     QHash<QString, QQueue<Reply>> m_scripts;
     QHash<QString, Reply> m_defaults;
     QJsonArray m_pendingUpdates;
+    QSet<qint64> m_renumbered; // ids of pending updates numbered afresh and not yet delivered
     std::optional<Reply> m_everything;
 };
 

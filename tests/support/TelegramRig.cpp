@@ -1,5 +1,6 @@
 #include "support/TelegramRig.h"
 
+#include "monitor/OfferedButtons.h"
 #include "monitor/TelegramBotApi.h"
 #include "monitor/TelegramCallbackPoller.h"
 #include "monitor/TelegramDigest.h"
@@ -17,6 +18,8 @@ TelegramRig::TelegramRig(std::chrono::milliseconds digestWindow)
     qputenv("HALVEX_TELEGRAM_API", m_api->origin().toUtf8());
     Settings settings;
     settings.remove(SettingsKey::telegramLastUpdateId);
+    settings.remove(SettingsKey::telegramLastUpdateAt);
+    settings.remove(SettingsKey::telegramOfferedButtons);
     settings.setTelegramBotToken(token);
     settings.setTelegramChatId(chatId);
     createEngine();
@@ -41,6 +44,12 @@ void TelegramRig::restartEngine()
 {
     m_engine.reset();
     createEngine();
+}
+
+void TelegramRig::offerButtons(const QStringList& names)
+{
+    for (const QString& name : names)
+        OfferedButtons::remember(name, QDateTime::currentDateTimeUtc());
 }
 
 QStringList TelegramRig::sentTexts() const

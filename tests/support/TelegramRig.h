@@ -29,6 +29,8 @@ public:
     // What Halvex wrote to the chat: the "sendMessage" requests.
     QList<FakeBotApi::Request> sentMessages() const { return m_api->requests(QStringLiteral("sendMessage")); }
     QStringList sentTexts() const;
+    // As if force-quit buttons for these names had gone out just now.
+    static void offerButtons(const QStringList& names);
 
 private:
     void createEngine();

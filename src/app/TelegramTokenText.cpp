@@ -1,0 +1,36 @@
+#include "app/TelegramTokenText.h"
+
+#include "model/TextUtil.h"
+
+namespace TelegramTokenText {
+namespace {
+
+QString trimmedOf(const QString& text, QStringView blanks)
+{
+    qsizetype start = 0;
+    qsizetype end = text.size();
+    while (start < end && blanks.contains(text.at(start)))
+        ++start;
+    while (end > start && blanks.contains(text.at(end - 1)))
+        --end;
+    return text.mid(start, end - start);
+}
+
+} // namespace
+
+QString trimmed(const QString& token)
+{
+    return TextUtil::trimSpacesAndTabs(token).toString();
+}
+
+QString pasted(const QString& clipboard)
+{
+    return trimmedOf(clipboard, u" \t\r\n");
+}
+
+QString botLink(const QString& username)
+{
+    return QStringLiteral("https://t.me/") + username;
+}
+
+} // namespace TelegramTokenText
