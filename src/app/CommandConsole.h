@@ -46,7 +46,7 @@ public:
     QColor accent() const;
     SkillTileRows* tiles() { return &m_tiles; }
     TranscriptRows* transcript() { return &m_transcript; }
-    int messageCount() const { return m_transcript.rowCount(); }
+    int messageCount() const { return int(m_transcript.messages().size()); }
     QString cmdText() const { return m_cmdText; }
     void setCmdText(const QString& text);
     bool canSend() const;

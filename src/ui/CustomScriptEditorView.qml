@@ -77,7 +77,8 @@ Popup {
                             implicitWidth: 44
                             placeholderText: "⚡"
                             horizontalAlignment: TextInput.AlignHCenter
-                            autoScroll: activeFocus // away from it, the field shows the icon's start
+                            // Away from it, the field shows the icon's start.
+                            onActiveFocusChanged: if (!activeFocus) cursorPosition = 0
                             font.family: Obsidian.emojiFont
                             font.pixelSize: 22
                             text: sheet.editor ? sheet.editor.emoji : ""

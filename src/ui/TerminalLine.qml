@@ -2,17 +2,22 @@ import QtQuick
 import QtQuick.Layouts
 import Halvex.Ui
 
-// One transcript line: what was sent, with its time, or a reply that can be selected and copied.
+// One transcript row: what was sent, with its time, or a piece of a reply that can be selected; the
+// last piece of a reply copies the whole of it.
 Item {
     id: line
-    required property int index
+    required property int messageIndex
+    required property bool isFirstPiece
+    required property bool isLastPiece
     required property string role
     required property string content
     required property string time
     property CommandConsole commands
     property color terminalGreen
     readonly property bool isUser: role === "user"
-    implicitHeight: isUser ? userRow.implicitHeight : reply.implicitHeight
+    // Pieces of one reply follow each other without a gap; a new message keeps its distance.
+    readonly property int gap: isFirstPiece ? 6 : 0
+    implicitHeight: gap + (isUser ? userRow.implicitHeight : reply.implicitHeight)
     height: implicitHeight
 
     HoverHandler { id: hover }
@@ -21,6 +26,7 @@ Item {
         id: userRow
         visible: line.isUser
         anchors { left: parent.left; right: parent.right; leftMargin: 16; rightMargin: 16 }
+        y: line.gap
         spacing: 8
         Text {
             text: "\u203A"
@@ -30,7 +36,7 @@ Item {
             font.bold: true
         }
         Text {
-            objectName: "userLine_" + line.index
+            objectName: "userLine_" + line.messageIndex
             Layout.fillWidth: true
             text: line.isUser ? line.content : ""
             color: Qt.rgba(0.92, 0.96, 1.0, 1)
@@ -43,8 +49,9 @@ Item {
 
     TextEdit {
         id: reply
-        objectName: (line.role === "error" ? "errorLine_" : "resultLine_") + line.index
+        objectName: (line.role === "error" ? "errorLine_" : "resultLine_") + line.messageIndex
         visible: !line.isUser
+        y: line.gap
         anchors { left: parent.left; right: parent.right; leftMargin: 30; rightMargin: 40 }
         text: line.isUser ? "" : line.content
         textFormat: TextEdit.PlainText
@@ -58,8 +65,8 @@ Item {
     }
 
     Item {
-        objectName: "copy_" + line.index
-        visible: !line.isUser
+        objectName: "copy_" + line.messageIndex
+        visible: !line.isUser && line.isLastPiece
         anchors { bottom: parent.bottom; right: parent.right; rightMargin: 16 }
         width: 16; height: 16
         opacity: hover.hovered ? 1 : 0.25
@@ -67,7 +74,7 @@ Item {
         MouseArea {
             anchors.fill: parent
             cursorShape: Qt.PointingHandCursor
-            onClicked: line.commands.copyMessage(line.index)
+            onClicked: line.commands.copyMessage(line.messageIndex)
         }
     }
 }

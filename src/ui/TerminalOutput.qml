@@ -12,7 +12,6 @@ ListView {
     clip: true
     topMargin: 12
     bottomMargin: 12
-    spacing: 6
     reuseItems: false
     boundsBehavior: Flickable.StopAtBounds
     model: output.commands.transcript
