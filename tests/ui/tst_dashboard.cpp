@@ -61,7 +61,8 @@ private Q_SLOTS:
         m_rig->backend.alerts << alertOf("camera", "zoom.us", QStringLiteral("pid 4242 opened /dev/video0"))
                               << alertOf("camera", "zoom.us") << alertOf("camera", "zoom.us")
                               << alertOf("microphone", "Recorder") << alertOf("camera", "Recorder")
-                              << alertOf("microphone", "coreaudiod") << alertOf("location", "Maps", QString());
+                              << alertOf("microphone", "coreaudiod")
+                              << alertOf("location", "Maps", QString());
         openDashboard();
         QTRY_COMPARE(m_window->model()->feedCount(), 4);
         QTRY_VERIFY(item("statToday")->isVisible());
