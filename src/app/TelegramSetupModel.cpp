@@ -4,6 +4,7 @@
 #include "app/TelegramTokenText.h"
 #include "backend/HalvexClient.h"
 #include "monitor/TelegramBotApi.h"
+#include "platform/Autostart.h"
 #include "platform/HttpExchange.h"
 #include "platform/HttpUrl.h"
 #include "platform/PlatformWording.h"
@@ -143,6 +144,8 @@ void TelegramSetupModel::openMyBot()
 
 void TelegramSetupModel::finish()
 {
+    // Finishing the set-up window is finishing onboarding: the first time, start at login turns on.
+    Autostart::enableAfterFirstOnboarding(Settings().hasOnboarded());
     Settings().setHasOnboarded(true);
     AppNotifications::instance().post(QString::fromLatin1(AppNotifications::onboardingDone));
     Q_EMIT finished();

@@ -27,4 +27,6 @@ Q_SIGNALS:
     // The watch of one access type ("camera", "microphone", "location") cannot work, for `reason`,
     // until the next start.
     void watchUnavailable(const QString& type, const QString& reason);
+    // The watch of `type` works again (a sound server that started late, or took over from one that died).
+    void watchAvailable(const QString& type);
 };

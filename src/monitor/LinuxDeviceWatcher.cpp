@@ -136,7 +136,7 @@ void LinuxDeviceWatcher::onRuntimeEvent(int descriptor, quint32 mask, const QByt
     }
     if (descriptor == m_runtimeDescriptor && name == "pipewire-0" && m_pipeWireDown) {
         m_pipeWireDown = false;
-        m_reported.remove(QStringLiteral("microphone"));
+        recovered(QStringLiteral("microphone"));
         m_pulseAudio->stop();
         m_pulseAudio->setWatchPipeWire(false);
         m_pipeWire->start();
@@ -145,10 +145,16 @@ void LinuxDeviceWatcher::onRuntimeEvent(int descriptor, quint32 mask, const QByt
     }
     if (descriptor == m_pulseDescriptor && name == "native" && (m_pulseDown || !m_pulseAudio->isRunning())) {
         m_pulseDown = false;
-        m_reported.remove(QStringLiteral("microphone"));
+        recovered(QStringLiteral("microphone"));
         m_pulseAudio->setWatchPipeWire(m_pipeWireDown);
         m_pulseAudio->start();
     }
+}
+
+void LinuxDeviceWatcher::recovered(const QString& watch)
+{
+    if (m_reported.remove(watch))
+        Q_EMIT watchAvailable(watch);
 }
 
 void LinuxDeviceWatcher::report(const QString& watch, const QString& reason)

@@ -64,6 +64,8 @@ public:
 
 private:
     void report(const QString& watch, const QString& reason);
+    // A watch reported unavailable works again.
+    void recovered(const QString& watch);
     void watchRuntimeDirectory();
     void onRuntimeEvent(int descriptor, quint32 mask, const QByteArray& name);
 

@@ -90,6 +90,10 @@ void MonitorEngine::setSources(std::vector<AccessSource*> sources)
                     m_unavailable.insert(type, reason);
                     Q_EMIT watchStatesChanged();
                 });
+        connect(source, &AccessSource::watchAvailable, this, [this](const QString& type) {
+            if (m_unavailable.remove(type) > 0)
+                Q_EMIT watchStatesChanged();
+        });
     }
 }
 

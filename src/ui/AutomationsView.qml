@@ -91,7 +91,7 @@ ColumnLayout {
         Behavior on implicitHeight { NumberAnimation { duration: 200; easing.type: Easing.InOutQuad } }
         GridLayout {
             id: grid
-            objectName: "skillGrid"
+            objectName: "autoSkillGrid"
             width: parent.width
             columns: 3; columnSpacing: 8; rowSpacing: 8
             Repeater {

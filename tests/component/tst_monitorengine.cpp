@@ -134,8 +134,8 @@ private Q_SLOTS:
         QCOMPARE(f.notices->size(), 2);
     }
 
-    // A source that cannot watch a type makes it unavailable with the source's reason until the next
-    // start; a stopped engine pauses every watch.
+    // A source that cannot watch a type makes it unavailable with the source's reason until it works
+    // again or the next start; a stopped engine pauses every watch.
     void watchStatesFollowTheSources()
     {
         EngineFixture f;
@@ -150,6 +150,13 @@ private Q_SLOTS:
         QCOMPARE(f.engine.watchState("microphone"), MonitorEngine::WatchState::Unavailable);
         QCOMPARE(f.engine.unavailableReason("microphone"), "pw-dump: not found; pactl: not found");
         QCOMPARE(f.engine.watchState("camera"), MonitorEngine::WatchState::Monitored);
+        // A server that starts late brings the watch back without a restart.
+        Q_EMIT source->watchAvailable("microphone");
+        QCOMPARE(changed.size(), 2);
+        QCOMPARE(f.engine.watchState("microphone"), MonitorEngine::WatchState::Monitored);
+        Q_EMIT source->watchAvailable("microphone");
+        QCOMPARE(changed.size(), 2);
+        Q_EMIT source->watchUnavailable("microphone", "pw-dump: not found; pactl: not found");
         f.engine.stop();
         QCOMPARE(f.engine.watchState("camera"), MonitorEngine::WatchState::Paused);
         f.engine.start();

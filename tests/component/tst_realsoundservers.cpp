@@ -171,11 +171,15 @@ private Q_SLOTS:
         SoundSession session;
         Watched watched(session);
         CapturedStdout out;
+        QSignalSpy available(watched.watcher.get(), &AccessSource::watchAvailable);
         watched.watcher->start();
         QVERIFY(!out.waitForLineStartingWith("[DeviceWatcher] microphone watch failed: ", 8000).isEmpty());
         QVERIFY(session.startPulseAudio());
         session.startClient("parecord", {"-d", "microphone", "/dev/null"});
         QVERIFY2(watched.waitFor("microphone:parecord"), qPrintable(watched.reported().join(u',')));
+        // The failed watch is announced as working again, so the panel stops saying "Unavailable".
+        QCOMPARE(available.size(), 1);
+        QCOMPARE(available.first().first().toString(), "microphone");
         // PipeWire comes later still: its socket appearing starts its watch.
         if (!SoundSession::missingPrograms(pipeWirePrograms).isEmpty())
             return;

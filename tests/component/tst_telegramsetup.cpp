@@ -4,6 +4,7 @@
 #include "fakes/FakeHttpServer.h"
 #include "monitor/TelegramBotApi.h"
 #include "monitor/TelegramTexts.h"
+#include "platform/Autostart.h"
 #include "platform/Settings.h"
 #include "support/TestEnvironment.h"
 
@@ -166,8 +167,11 @@ private Q_SLOTS:
         TelegramSetupModel& setup = model();
         QSignalSpy finished(&setup, &TelegramSetupModel::finished);
         QVERIFY(!Settings().hasOnboarded());
+        QVERIFY(!Autostart::isEnabled());
         setup.finish();
         QVERIFY(Settings().hasOnboarded());
+        // The first finish turns starting at login on where the desktop has it.
+        QCOMPARE(Autostart::isEnabled(), Autostart::isSupported());
         QCOMPARE(done.size(), 1);
         QCOMPARE(finished.size(), 1);
     }

@@ -13,6 +13,7 @@
 #include <QTest>
 #include <QThread>
 
+#include <atomic>
 #include <csignal>
 #include <thread>
 
@@ -44,7 +45,12 @@ private Q_SLOTS:
             // The kill comes from another thread, so it lands anywhere in a request, not only between.
             const pid_t pid = pid_t(halvexd.pid());
             const unsigned delayMs = random.bounded(40u, 300u);
-            std::thread killer([pid, delayMs] {
+            // Odd rounds count the delay from the start, even ones from the first answer: however slow
+            // the machine, half the kills land among the requests.
+            std::atomic<bool> armed = round % 2 == 1;
+            std::thread killer([pid, delayMs, &armed] {
+                while (!armed)
+                    std::this_thread::sleep_for(std::chrono::milliseconds(1));
                 std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
                 ::kill(pid, SIGKILL);
             });
@@ -56,6 +62,7 @@ private Q_SLOTS:
                 if (!skill)
                     break;
                 ++creates;
+                armed = true;
                 QCOMPARE(skill->status, 200);
                 const std::optional<CustomSkillDef> created =
                     CustomSkillDef::fromJson(QJsonDocument::fromJson(skill->body).object());
@@ -69,6 +76,7 @@ private Q_SLOTS:
                 const QJsonObject body = QJsonDocument::fromJson(automation->body).object();
                 acknowledgedAutomations.insert(body.value("automation").toObject().value("id").toString());
             }
+            armed = true;
             killer.join();
             halvexd.killHard();
             QCOMPARE(integrityCheck(home.dataDirectory() + "/backend.db"), QStringLiteral("ok"));
@@ -76,7 +84,7 @@ private Q_SLOTS:
         QVERIFY2(halvexd.start(), qPrintable(halvexd.output()));
         checkEverythingPresent(halvexd.port(), acknowledgedSkills, acknowledgedAutomations);
         // Otherwise every kill landed before the first request and proved nothing.
-        QVERIFY2(creates >= rounds, qPrintable(QString::number(creates)));
+        QVERIFY2(creates >= rounds / 2, qPrintable(QString::number(creates)));
     }
 
 private:

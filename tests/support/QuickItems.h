@@ -9,19 +9,43 @@
 // Finding and clicking the items of a loaded view by objectName, as a user's pointer would.
 namespace QuickItems {
 
-// List delegates hang in the item tree, not the object tree: the search follows child items.
-inline QQuickItem* find(QQuickItem* from, const QString& name)
+// Every item named `name` under `from`, in tree order. List delegates hang in the item tree, not the
+// object tree: the search follows child items.
+inline void findAll(QQuickItem* from, const QString& name, QList<QQuickItem*>& found)
 {
     if (!from)
-        return nullptr;
+        return;
     if (from->objectName() == name)
-        return from;
+        found.append(from);
     const QList<QQuickItem*> children = from->childItems();
-    for (QQuickItem* child : children) {
-        if (QQuickItem* found = find(child, name))
-            return found;
+    for (QQuickItem* child : children)
+        findAll(child, name, found);
+}
+
+// Whether a user sees the item: visible, and neither it nor any item above it fully transparent (the
+// dashboard keeps its hidden tabs alive at opacity 0).
+inline bool isSeen(const QQuickItem* item)
+{
+    if (!item->isVisible())
+        return false;
+    for (; item; item = item->parentItem()) {
+        if (item->opacity() <= 0)
+            return false;
     }
-    return nullptr;
+    return true;
+}
+
+// The named item a user would see: the first one seen, else the first one. Views built from the same
+// components (a profile sheet in onboarding and in the settings tab) share names.
+inline QQuickItem* find(QQuickItem* from, const QString& name)
+{
+    QList<QQuickItem*> found;
+    findAll(from, name, found);
+    for (QQuickItem* item : found) {
+        if (isSeen(item))
+            return item;
+    }
+    return found.value(0);
 }
 
 inline QQuickItem* find(QQuickView* view, const char* name)

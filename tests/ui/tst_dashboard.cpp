@@ -265,7 +265,7 @@ private Q_SLOTS:
 
         QVERIFY(!item("skillGridFrame")->isVisible());
         click("customizeToggle");
-        QTRY_COMPARE(item("skillGridFrame")->height(), item("skillGrid")->height());
+        QTRY_COMPARE(item("skillGridFrame")->height(), item("autoSkillGrid")->height());
         QVERIFY(item("autoDot_camera-status")->isVisible());
         QVERIFY(!item("autoDot_ssd-health")->isVisible());
         QVERIFY(!QuickItems::find(m_window->contentItem(), "autoSkill_block"));
