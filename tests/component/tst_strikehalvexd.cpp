@@ -7,7 +7,10 @@
 #include "support/TestEnvironment.h"
 
 #include <QFile>
+#include <QRegularExpression>
 #include <QTest>
+
+#include <algorithm>
 
 namespace {
 
@@ -44,6 +47,28 @@ struct RealScan
                     [](const QString&) {}};
 };
 
+// A suite built in a temporary directory runs its own programs from there, and the process audit
+// rightly calls that suspicious. The machine is still clean when every process it names is one of
+// this build's.
+bool onlyThisSuiteIsFlagged(HalvexClient& client)
+{
+    std::optional<QString> reply;
+    bool answered = false;
+    QObject context;
+    client.executeCommand(QStringLiteral("process-list"), &context, [&](std::optional<QString> text) {
+        reply = std::move(text);
+        answered = true;
+    });
+    if (!QTest::qWaitFor([&] { return answered; }, 60000) || !reply)
+        return false;
+    const QStringList flagged = reply->split(u'\n').filter(QRegularExpression(QStringLiteral("^• ")));
+    const QString ownBuild = QStringLiteral(HALVEX_BINARY_DIR "/");
+    // A list cut short may hide a process of somebody else's.
+    return !flagged.isEmpty() && !reply->contains(QStringLiteral("… and ")) &&
+           std::all_of(flagged.cbegin(), flagged.cend(),
+                       [&](const QString& line) { return line.contains(ownBuild); });
+}
+
 } // namespace
 
 // The threat scan end to end: the six skills answered by the real halvexd, judged by the desktop's
@@ -61,8 +86,11 @@ private Q_SLOTS:
         RealScan real(halvexd.baseUrl());
         QVERIFY2(real.runToTheEnd(), qPrintable(real.describe()));
         for (const StrikeScan::Task& task : real.scan.taskList()) {
-            QVERIFY2(task.status == StrikeScan::Status::Clean, qPrintable(real.describe()));
             QVERIFY2(task.result && !task.result->startsWith("Error"), qPrintable(real.describe()));
+            if (task.status != StrikeScan::Status::Clean && task.id == "process-list" &&
+                onlyThisSuiteIsFlagged(real.client))
+                continue;
+            QVERIFY2(task.status == StrikeScan::Status::Clean, qPrintable(real.describe()));
         }
         QVERIFY(real.scan.canActivateParanoid());
         QCOMPARE(halvexd.stop(), 0);
