@@ -34,7 +34,12 @@ bool waitFor(const std::function<bool()>& condition, int timeoutMs)
         if (condition())
             loop.quit();
     });
-    QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
+    // A timer of this frame, not QTimer::singleShot: a single-shot timer outlives an early return and
+    // would wake the process later, in the middle of the idle measurement.
+    QTimer deadline;
+    deadline.setSingleShot(true);
+    QObject::connect(&deadline, &QTimer::timeout, &loop, &QEventLoop::quit);
+    deadline.start(timeoutMs);
     poll.start(1);
     if (!condition())
         loop.exec();
