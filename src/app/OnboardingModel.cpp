@@ -57,8 +57,7 @@ QString OnboardingModel::tokenTitle() const
 
 QString OnboardingModel::tip() const
 {
-    return PlatformWording::adapt(
-        QStringLiteral("💡 Open Telegram on this Mac to copy-paste the token easily"), m_options.platform);
+    return TelegramTokenText::pasteTip(m_options.platform);
 }
 
 QString OnboardingModel::welcomeText() const
@@ -70,7 +69,7 @@ QString OnboardingModel::welcomeText() const
 
 QString OnboardingModel::tipWords() const
 {
-    return tip().section(QLatin1Char(' '), 1);
+    return TelegramTokenText::pasteTipWords(m_options.platform);
 }
 
 QString OnboardingModel::tokenPlaceholder() const

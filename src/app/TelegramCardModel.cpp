@@ -86,13 +86,12 @@ QString TelegramCardModel::setupLine() const
 
 QString TelegramCardModel::tip() const
 {
-    return PlatformWording::adapt(
-        QStringLiteral("💡 Open Telegram on this Mac to copy-paste the token easily"), m_options.platform);
+    return TelegramTokenText::pasteTip(m_options.platform);
 }
 
 QString TelegramCardModel::tipWords() const
 {
-    return tip().section(QLatin1Char(' '), 1);
+    return TelegramTokenText::pasteTipWords(m_options.platform);
 }
 
 QString TelegramCardModel::tokenPlaceholder() const

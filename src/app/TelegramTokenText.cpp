@@ -1,6 +1,7 @@
 #include "app/TelegramTokenText.h"
 
 #include "model/TextUtil.h"
+#include "platform/PlatformWording.h"
 
 namespace TelegramTokenText {
 namespace {
@@ -31,6 +32,17 @@ QString pasted(const QString& clipboard)
 QString botLink(const QString& username)
 {
     return QStringLiteral("https://t.me/") + username;
+}
+
+QString pasteTip(Platform::Kind platform)
+{
+    return PlatformWording::adapt(
+        QStringLiteral("💡 Open Telegram on this Mac to copy-paste the token easily"), platform);
+}
+
+QString pasteTipWords(Platform::Kind platform)
+{
+    return pasteTip(platform).section(QLatin1Char(' '), 1);
 }
 
 } // namespace TelegramTokenText

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Platform.h"
+
 #include <QString>
 
 // Rules shared by every screen where a bot token is typed or pasted.
@@ -13,6 +15,11 @@ QString pasted(const QString& clipboard);
 // The shape of a bot token, for hints and placeholders.
 inline constexpr char placeholder[] = "Bot token (e.g., 123456789:ABCdef…)";
 inline constexpr char shapeHint[] = "The token looks like: 123456789:ABCdef…";
+
+// The hint under every token field, in the platform's wording, and the same without its leading emoji
+// (drawn apart, in the colour emoji font).
+QString pasteTip(Platform::Kind platform);
+QString pasteTipWords(Platform::Kind platform);
 
 // Telegram's deep link to @BotFather, and a bot's public web link.
 inline constexpr char botFatherLink[] = "tg://resolve?domain=BotFather";
