@@ -112,7 +112,18 @@ private Q_SLOTS:
     }
 
 private:
+    // Starting X, the window manager and the tray is the test's own set-up, not what it checks: on a
+    // loaded machine a tray that never took its selection gets one more try in a fresh session.
     bool startSession(const QString& tray)
+    {
+        if (startSessionOnce(tray))
+            return true;
+        qWarning() << "the desktop session did not come up; starting it once more";
+        stopSession();
+        return startSessionOnce(tray);
+    }
+
+    bool startSessionOnce(const QString& tray)
     {
         m_session.setProcessChannelMode(QProcess::SeparateChannels);
         m_session.start(QStringLiteral(HALVEX_SOURCE_DIR "/scripts/desktop-session.sh"),
@@ -140,7 +151,7 @@ private:
                    [this] {
                        return run("xdotool", {"search", "--class", "tint2"}) == 0;
                    },
-                   10000);
+                   20000);
     }
 
     void stopSession()
