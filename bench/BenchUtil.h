@@ -2,9 +2,20 @@
 
 #include <QElapsedTimer>
 #include <QString>
+#include <QTemporaryDir>
 
 #include <cstdio>
 #include <functional>
+
+// The environment of a view benchmark, set before the application is made: views drawn offscreen in
+// software, a home of its own (kept while `home` lives), and the Linux sources.
+inline void prepareOffscreenViews(const QTemporaryDir& home)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    qputenv("QT_QUICK_BACKEND", "software");
+    qputenv("HOME", home.path().toUtf8());
+    qputenv("HALVEX_PLATFORM", "linux");
+}
 
 // Runs `body` `iterations` times and returns the mean time per iteration in microseconds.
 inline double microsecondsPerIteration(long iterations, const std::function<void()>& body)

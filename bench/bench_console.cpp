@@ -133,11 +133,8 @@ Timing runOnce(CommandConsole& console, DashboardWindow& window, LongResultBacke
 
 int main(int argc, char** argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    qputenv("QT_QUICK_BACKEND", "software");
     QTemporaryDir home;
-    qputenv("HOME", home.path().toUtf8());
-    qputenv("HALVEX_PLATFORM", "linux");
+    prepareOffscreenViews(home);
     qputenv("HALVEX_TOOL_SYSTEMCTL", "/bin/false");
     QGuiApplication app(argc, argv);
     LongResultBackend backend;

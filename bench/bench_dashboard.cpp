@@ -41,11 +41,8 @@ void publish(AppState& state, const QList<SecurityAlert>& alerts)
 
 int main(int argc, char** argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    qputenv("QT_QUICK_BACKEND", "software");
     QTemporaryDir home;
-    qputenv("HOME", home.path().toUtf8());
-    qputenv("HALVEX_PLATFORM", "linux");
+    prepareOffscreenViews(home);
     qputenv("HALVEX_TOOL_SYSTEMCTL", "/bin/false");
     QGuiApplication app(argc, argv);
     {

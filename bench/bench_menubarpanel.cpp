@@ -84,11 +84,8 @@ double wakeUpsPerSecond()
 
 int main(int argc, char** argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    qputenv("QT_QUICK_BACKEND", "software");
     QTemporaryDir home;
-    qputenv("HOME", home.path().toUtf8());
-    qputenv("HALVEX_PLATFORM", "linux");
+    prepareOffscreenViews(home);
     QGuiApplication app(argc, argv);
     {
         Settings settings;
