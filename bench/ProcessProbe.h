@@ -1,8 +1,11 @@
 #pragma once
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QHash>
 #include <QString>
+#include <QThread>
 
 #include <unistd.h>
 
@@ -38,15 +41,54 @@ inline long residentKilobytes(qint64 pid)
     return statusField(QStringLiteral("/proc/%1/status").arg(pid), "VmRSS");
 }
 
-// Voluntary context switches summed over every thread: each is one wake-up after sleeping.
+// The resident size with each shared page divided among the processes that map it.
+inline long proportionalKilobytes(qint64 pid)
+{
+    return statusField(QStringLiteral("/proc/%1/smaps_rollup").arg(pid), "Pss");
+}
+
+// Voluntary context switches of each thread: each is one wake-up after sleeping.
+inline QHash<QString, long> threadWakeUps(qint64 pid)
+{
+    QHash<QString, long> counts;
+    const QString tasks = QStringLiteral("/proc/%1/task").arg(pid);
+    for (const QString& tid : QDir(tasks).entryList(QDir::Dirs | QDir::NoDotAndDotDot))
+        counts.insert(tid, statusField(tasks + QLatin1Char('/') + tid + QStringLiteral("/status"),
+                                       "voluntary_ctxt_switches"));
+    return counts;
+}
+
+// Voluntary context switches summed over the threads alive now.
 inline long wakeUps(qint64 pid)
 {
     long total = 0;
-    const QString tasks = QStringLiteral("/proc/%1/task").arg(pid);
-    for (const QString& tid : QDir(tasks).entryList(QDir::Dirs | QDir::NoDotAndDotDot))
-        total += statusField(tasks + QLatin1Char('/') + tid + QStringLiteral("/status"),
-                             "voluntary_ctxt_switches");
+    for (const long count : threadWakeUps(pid))
+        total += count;
     return total;
+}
+
+// Wake-ups per second of every thread of another process over `seconds`. The threads are read from
+// outside every 100 ms: a thread that ends inside the window (a pool thread expiring) takes its count
+// with it, so one sum at each end would miss its wake-ups or even come out negative.
+inline double wakeUpsPerSecond(qint64 pid, int seconds)
+{
+    QHash<QString, long> first = threadWakeUps(pid);
+    QHash<QString, long> last = first;
+    QElapsedTimer window;
+    window.start();
+    while (window.elapsed() < seconds * 1000LL) {
+        QThread::msleep(100);
+        const QHash<QString, long> now = threadWakeUps(pid);
+        for (auto thread = now.cbegin(); thread != now.cend(); ++thread) {
+            if (!first.contains(thread.key()))
+                first.insert(thread.key(), 0); // started inside the window: all its wake-ups count
+            last.insert(thread.key(), thread.value());
+        }
+    }
+    long total = 0;
+    for (auto thread = last.cbegin(); thread != last.cend(); ++thread)
+        total += thread.value() - first.value(thread.key());
+    return double(total) / double(seconds);
 }
 
 } // namespace ProcessProbe

@@ -116,13 +116,6 @@ quint16 freePort()
     return server.serverPort();
 }
 
-double wakeUpsPerSecond(qint64 pid, int seconds)
-{
-    const long before = ProcessProbe::wakeUps(pid);
-    QThread::sleep(seconds);
-    return double(ProcessProbe::wakeUps(pid) - before) / double(seconds);
-}
-
 double residentMegabytes(qint64 pid)
 {
     return double(ProcessProbe::residentKilobytes(pid)) / 1024.0;
@@ -162,7 +155,7 @@ bool measure(const char* sceneGraph)
 
     QThread::sleep(5);
     // Longer than the slow refresh's 30 s, so its wake-ups are in the count.
-    const double idleWakeUps = wakeUpsPerSecond(pid, 65);
+    const double idleWakeUps = ProcessProbe::wakeUpsPerSecond(pid, 65);
     report((name + "never opened: RSS").constData(), residentMegabytes(pid), "MB", 40);
     report((name + "never opened: wake-ups").constData(), idleWakeUps, "/s", 0.5);
 
@@ -176,7 +169,7 @@ bool measure(const char* sceneGraph)
     if (!session.waitFor(true, false))
         return false;
     QThread::sleep(60);
-    const double closedWakeUps = wakeUpsPerSecond(pid, 65);
+    const double closedWakeUps = ProcessProbe::wakeUpsPerSecond(pid, 65);
     report((name + "60 s after closing: RSS").constData(), residentMegabytes(pid), "MB", 60);
     report((name + "60 s after closing: wake-ups").constData(), closedWakeUps, "/s", 0.5);
 

@@ -11,6 +11,7 @@
 #include "service/ChatResponder.h"
 #include "service/CommandRunner.h"
 #include "service/EventRecorder.h"
+#include "service/IdleMemoryRelease.h"
 #include "storage/AutomationStore.h"
 #include "storage/ConfigStore.h"
 #include "storage/CustomSkillStore.h"
@@ -34,9 +35,9 @@ BackendService::BackendService(Options options, QObject* parent)
 BackendService::~BackendService()
 {
     // The services go before the stores they use: first the server, so no request arrives meanwhile.
-    for (QObject* service :
-         std::initializer_list<QObject*>{m_http, m_callers, m_recorder, m_scheduler, m_automations,
-                                         m_telegram, m_telegramApi, m_chat, m_commands, m_runner})
+    for (QObject* service : std::initializer_list<QObject*>{m_http, m_idleRelease, m_callers, m_recorder,
+                                                            m_scheduler, m_automations, m_telegram,
+                                                            m_telegramApi, m_chat, m_commands, m_runner})
         delete service;
 }
 
@@ -72,6 +73,8 @@ void BackendService::createServices()
     m_recorder = new EventRecorder(*m_eventStore, m_options.clock, this);
     m_commands->setSeenProcesses([this](const QString& app) { return m_recorder->aliveProcessesOf(app); });
     m_callers = new CallerTrust(this);
+    m_idleRelease = new IdleMemoryRelease([database = m_database.get()]() { database->releaseCache(); },
+                                          m_options.idleReleaseMs, this);
 }
 
 bool BackendService::start(QString* error)
@@ -96,7 +99,9 @@ bool BackendService::start(QString* error)
     HttpServer::Options http = m_options.http;
     http.port = m_options.port;
     m_http = new HttpServer(http, this);
-    m_http->setHandler([router = m_router.get()](const HttpRequest& request, const HttpResponder& responder) {
+    m_http->setHandler([router = m_router.get(), idle = m_idleRelease](const HttpRequest& request,
+                                                                       const HttpResponder& responder) {
+        idle->noteActivity();
         router->handle(request, responder);
     });
     if (!m_http->listen()) {
@@ -113,6 +118,8 @@ bool BackendService::start(QString* error)
     }
     m_scheduler->reschedule();
     m_recorder->startRetention();
+    // Opening checks every page of the database; what that filled goes back once start-up is quiet.
+    m_idleRelease->noteActivity();
     if (m_options.sources)
         m_recorder->addSources(m_options.sources());
     return true;

@@ -22,6 +22,7 @@ class CustomSkillStore;
 class Database;
 class EventRecorder;
 class EventStore;
+class IdleMemoryRelease;
 class Router;
 class TelegramBotApi;
 class TelegramLink;
@@ -44,6 +45,7 @@ public:
         HttpServer::Options http;
         SkillRunner::Limits skillLimits;
         int schedulerMaxWaitMs = 5 * 60 * 1000; // how long the scheduler trusts its timer
+        int idleReleaseMs = 5000; // how long the API stays quiet before serving's memory is handed back
     };
 
     explicit BackendService(Options options, QObject* parent = nullptr);
@@ -55,6 +57,7 @@ public:
 
     AutomationScheduler& scheduler() { return *m_scheduler; }
     EventRecorder& events() { return *m_recorder; }
+    IdleMemoryRelease& idleRelease() { return *m_idleRelease; }
 
     static QString automationMessage(const QString& name, const QString& schedule, const QString& result);
 
@@ -77,6 +80,7 @@ private:
     AutomationScheduler* m_scheduler = nullptr;
     EventRecorder* m_recorder = nullptr;
     CallerTrust* m_callers = nullptr;
+    IdleMemoryRelease* m_idleRelease = nullptr;
     std::unique_ptr<ApiContext> m_apiContext;
     std::unique_ptr<Router> m_router;
     HttpServer* m_http = nullptr;

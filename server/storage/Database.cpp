@@ -174,6 +174,11 @@ bool Database::configure(QString* error, bool* damaged)
            execute(connection(), QStringLiteral("PRAGMA foreign_keys=ON"), error, damaged);
 }
 
+void Database::releaseCache()
+{
+    execute(connection(), QStringLiteral("PRAGMA shrink_memory"), nullptr);
+}
+
 bool Database::migrate(QString* error)
 {
     QSqlQuery versionQuery(connection());

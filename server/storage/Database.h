@@ -36,6 +36,9 @@ public:
     // Runs `work` in one transaction: committed when it returns true, rolled back otherwise.
     bool inTransaction(const std::function<bool()>& work);
 
+    // Hands back the page cache that reads have filled; the next read fills it again as needed.
+    void releaseCache();
+
 private:
     explicit Database(QString connectionName);
     bool connect(const QString& path, QString* error, bool* damaged);

@@ -7,6 +7,7 @@
 #include "platform/Settings.h"
 #include "service/BackendService.h"
 #include "service/EventRecorder.h"
+#include "service/IdleMemoryRelease.h"
 #include "support/Awaited.h"
 #include "support/FakeProcTree.h"
 #include "support/TestEnvironment.h"
@@ -46,6 +47,7 @@ private:
     std::unique_ptr<BackendService> m_service;
     std::unique_ptr<HalvexClient> m_client;
     std::shared_ptr<std::atomic<qint64>> m_offsetMs = std::make_shared<std::atomic<qint64>>(0);
+    int m_idleReleaseMs = 5000;
 
     // From now on the backend's clock reads `fakeNow`, and runs on from there.
     void setClock(const QDateTime& fakeNow) { *m_offsetMs = QDateTime::currentDateTime().msecsTo(fakeNow); }
@@ -78,6 +80,7 @@ private:
     {
         BackendService::Options options;
         options.schedulerMaxWaitMs = schedulerMaxWaitMs;
+        options.idleReleaseMs = m_idleReleaseMs;
         options.port = 0;
         options.databasePath = m_home->dataDirectory() + QStringLiteral("/backend.db");
         auto offset = m_offsetMs;
@@ -232,6 +235,28 @@ private Q_SLOTS:
         QVERIFY(stats);
         QCOMPARE(stats->today, 1);
         QCOMPARE(stats->byApp.value(QStringLiteral("cheese")), 1);
+    }
+
+    // Memory is handed back after start-up and after a burst of requests, never in the middle of one,
+    // and the service answers as before once it has been.
+    void servingMemoryIsReleasedOnlyWhenQuiet()
+    {
+        m_idleReleaseMs = 1000;
+        startService();
+        QSignalSpy released(&m_service->idleRelease(), &IdleMemoryRelease::released);
+        QTRY_COMPARE(released.size(), 1);
+        for (int request = 0; request < 12; ++request) {
+            m_service->events().record(QStringLiteral("Microphone"), QStringLiteral("app%1").arg(request),
+                                       {});
+            QVERIFY(awaitResult<std::optional<DashboardStats>>(
+                [&](auto c, auto d) { m_client->fetchStats(c, d); }));
+            QTest::qWait(100);
+        }
+        QCOMPARE(released.size(), 1);
+        QTRY_COMPARE(released.size(), 2);
+        const auto alerts =
+            awaitResult<QList<SecurityAlert>>([&](auto c, auto d) { m_client->fetchAlerts(c, d); });
+        QCOMPARE(alerts.size(), 12);
     }
 
     // The Linux device watcher is halvexd's source of events, as it is the application's.
