@@ -149,7 +149,7 @@ AlertFeedRows::Row DashboardModel::rowOf(const AppAlert& alert, const QDateTime&
         alert.id,
         alert.app,
         alert.friendlyName,
-        alert.friendlyDesc,
+        DashboardRules::appDescription(alert),
         DashboardRules::headline(alert),
         alert.isSystem,
         DashboardRules::riskColor(alert.risk),

@@ -1,5 +1,7 @@
 #include "app/DashboardRules.h"
 
+#include "platform/PlatformWording.h"
+
 #include <QJsonDocument>
 #include <QJsonValue>
 
@@ -164,13 +166,18 @@ QString headline(const AppAlert& alert)
     return alert.friendlyName + QStringLiteral(" a accédé à ") + named.join(QStringLiteral(" et "));
 }
 
+QString appDescription(const AppAlert& alert, Platform::Kind platform)
+{
+    return PlatformWording::adapt(alert.friendlyDesc, platform);
+}
+
 QString whyExplanation(const AppAlert& alert, Platform::Kind platform)
 {
     const QString& subject = alert.friendlyName;
     if (alert.isSystem) {
         const QString component = isMac(platform) ? QStringLiteral(" is a built-in macOS component. ")
                                                   : QStringLiteral(" is a built-in system component. ");
-        return subject + component + alert.friendlyDesc +
+        return subject + component + appDescription(alert, platform) +
                QStringLiteral(" This is normal behavior, no action needed.");
     }
     const bool danger = alert.risk == RiskLevel::danger;

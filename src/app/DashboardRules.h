@@ -34,6 +34,9 @@ QString sentenceEnding(const QString& type);
 QString humanSentence(const QString& type, const QString& name, int count);
 
 QString headline(const AppAlert& alert);
+// The line under the application's name: its catalogue description, which speaks of the Mac, in the
+// platform's words.
+QString appDescription(const AppAlert& alert, Platform::Kind platform = Platform::current());
 // The explanation of the "why" sheet. Off macOS the texts name the desktop's privacy settings and a
 // system component in general words.
 QString whyExplanation(const AppAlert& alert, Platform::Kind platform = Platform::current());

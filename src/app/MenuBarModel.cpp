@@ -268,7 +268,7 @@ ActivityRows::Row MenuBarModel::rowOf(const GroupedAlert& group, const QDateTime
         group.id,
         MenuBarRules::alertIcon(group.type),
         MenuBarRules::humanSentence(info.name, group.type),
-        info.desc,
+        PlatformWording::adapt(info.desc),
         group.latestDate ? MenuBarRules::relativeTime(*group.latestDate, now) : QString(),
         group.count >= 2 ? L10n::timesCount(group.count) : QString(),
         m_blockedApps.contains(group.id),

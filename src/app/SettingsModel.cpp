@@ -8,6 +8,7 @@
 #include "platform/HttpExchange.h"
 #include "platform/HttpUrl.h"
 #include "platform/Platform.h"
+#include "platform/PlatformWording.h"
 #include "platform/SystemRoots.h"
 #include "platform/ToolPaths.h"
 
@@ -78,6 +79,11 @@ int SettingsModel::alertsStored() const
 bool SettingsModel::isMacOS() const
 {
     return Platform::isMacOS();
+}
+
+QString SettingsModel::xmtpNote() const
+{
+    return PlatformWording::adapt(QStringLiteral("Control your Mac via end-to-end encrypted messages"));
 }
 
 QString SettingsModel::diskAccessNote() const

@@ -14,6 +14,7 @@ class SettingsModel : public QObject
     Q_OBJECT
     Q_PROPERTY(QString xmtpAddress READ xmtpAddress NOTIFY xmtpChanged)
     Q_PROPERTY(bool xmtpRunning READ xmtpRunning NOTIFY xmtpChanged)
+    Q_PROPERTY(QString xmtpNote READ xmtpNote CONSTANT)
     Q_PROPERTY(bool isMonitoring READ isMonitoring NOTIFY monitoringChanged)
     Q_PROPERTY(QString monitoringText READ monitoringText NOTIFY monitoringChanged)
     Q_PROPERTY(QString monitoringButtonText READ monitoringButtonText NOTIFY monitoringChanged)
@@ -48,6 +49,7 @@ public:
     SettingsModel(AppState& state, Probes probes, QObject* parent = nullptr);
 
     QString xmtpAddress() const { return m_xmtpAddress; }
+    QString xmtpNote() const;
     bool xmtpRunning() const { return m_xmtpRunning; }
     bool isMonitoring() const;
     QString monitoringText() const;

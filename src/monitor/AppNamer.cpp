@@ -53,22 +53,29 @@ std::optional<AppNamer::Named> AppNamer::name(qint64 pid, const QString& streamN
     return Named{choose(facts, streamName, portalAppId, *m_entries), facts.value_or(ProcessFacts{})};
 }
 
-QList<CaptureStream> AppNamer::nameStreams(const QList<CaptureStream>& streams) const
+QList<CaptureStream> AppNamer::nameStreams(const QList<CaptureStream>& streams,
+                                           QHash<qint64, QString>& namesByPid) const
 {
     QList<CaptureStream> named;
     named.reserve(streams.size());
+    QHash<qint64, QString> names;
     for (CaptureStream stream : streams) {
         const std::optional<Named> identity = name(stream.pid, stream.streamName, stream.portalAppId);
         if (!identity)
             continue;
-        // Without a process the stream's own properties name it, as before.
         if (stream.pid > 0 && identity->facts.pid > 0) {
             stream.app = identity->name;
             stream.startTime = identity->facts.startTime;
+            names.insert(stream.pid, stream.app);
+        } else if (stream.pid > 0 && namesByPid.contains(stream.pid)) {
+            stream.app = namesByPid.value(stream.pid);
+            names.insert(stream.pid, stream.app);
         } else if (!stream.portalAppId.isEmpty()) {
             stream.app = identity->name;
         }
+        // Otherwise, without a process, the stream's own properties name it.
         named.append(stream);
     }
+    namesByPid = names;
     return named;
 }

@@ -30,8 +30,12 @@ public:
     // `pid` 0 (unknown) names by the stream alone. `portalAppId` is the id a portal set on the stream.
     std::optional<Named> name(qint64 pid, const QString& streamName, const QString& portalAppId = {}) const;
 
-    // Each stream named by the rule, our own left out.
-    QList<CaptureStream> nameStreams(const QList<CaptureStream>& streams) const;
+    // Each stream named by the rule, our own left out. `namesByPid` carries the names given last time:
+    // a process that has ended while its server still lists the stream keeps the name it had, instead
+    // of being named anew from the stream's properties, which would read as another application
+    // starting a recording. It is left holding the names of the processes behind `streams`.
+    QList<CaptureStream> nameStreams(const QList<CaptureStream>& streams,
+                                     QHash<qint64, QString>& namesByPid) const;
 
     // Without a process: the rule on what is known.
     static QString choose(const std::optional<ProcessFacts>& facts, const QString& streamName,

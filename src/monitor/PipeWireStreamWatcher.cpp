@@ -99,7 +99,7 @@ void PipeWireStreamWatcher::onLine(const QByteArray& line)
 void PipeWireStreamWatcher::report()
 {
     const QList<CaptureStream> running = m_graph.runningCaptureStreams();
-    m_tracker.report(*this, m_namer ? m_namer->nameStreams(running) : running);
+    m_tracker.report(*this, m_namer ? m_namer->nameStreams(running, m_namesByPid) : running);
 }
 
 void PipeWireStreamWatcher::onEnded(const QString& reason)

@@ -47,6 +47,7 @@ private:
     void report();
 
     const AppNamer* m_namer = nullptr;
+    QHash<qint64, QString> m_namesByPid; // the names given to the processes behind the streams
     LineProcess m_process;
     PipeWireDumpSplitter m_splitter;
     PipeWireGraph m_graph;

@@ -186,7 +186,7 @@ void PulseAudioStreamWatcher::applyList(const ProcessResult& outputs, const Proc
         PulseSourceOutputs::parse(outputs.standardOutput, monitors.value_or(QSet<qint64>()));
     if (!streams)
         return; // garbled listing: the last known state stands
-    m_tracker.report(*this, m_namer ? m_namer->nameStreams(*streams) : *streams);
+    m_tracker.report(*this, m_namer ? m_namer->nameStreams(*streams, m_namesByPid) : *streams);
     Q_EMIT listApplied();
 }
 

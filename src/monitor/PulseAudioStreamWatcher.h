@@ -63,6 +63,7 @@ private:
     std::chrono::milliseconds m_listTimeLimit;
     bool m_watchPipeWire = false;
     const AppNamer* m_namer = nullptr;
+    QHash<qint64, QString> m_namesByPid; // the names given to the processes behind the streams
     LineProcess m_subscription;
     CaptureStreamTracker m_tracker;
     RestartBackoff m_backoff;

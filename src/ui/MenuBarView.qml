@@ -216,28 +216,37 @@ Rectangle {
             }
             Divider {}
 
+            // The state sits under the name: beside it, a wide desktop font would run it under the button.
             RowLayout {
                 Layout.fillWidth: true
                 spacing: 6
                 Icon { name: "paperplane.fill"; color: "#2aabee"; implicitWidth: 14; implicitHeight: 14 }
-                Text { text: "Telegram"; color: "white"; font.pixelSize: 12 }
-                Rectangle {
-                    id: dot
-                    width: 7; height: 7; radius: 3.5
-                    color: root.model.telegramConnected ? Obsidian.safeGreen : Obsidian.danger
-                    // Pulses only while someone can see it: a hidden panel must not wake the process.
-                    SequentialAnimation on opacity {
-                        running: root.model.telegramConnected && dot.Window.visibility !== Window.Hidden
-                        loops: Animation.Infinite
-                        NumberAnimation { to: 0.3; duration: 900; easing.type: Easing.InOutQuad }
-                        NumberAnimation { to: 1.0; duration: 900; easing.type: Easing.InOutQuad }
-                    }
-                }
-                Text {
-                    objectName: "telegramState"
-                    text: root.model.telegramConnected ? "Telegram connected" : "Not connected"
-                    color: Obsidian.dim; font.pixelSize: 11
+                ColumnLayout {
+                    spacing: 1
                     Layout.fillWidth: true
+                    Text { text: "Telegram"; color: "white"; font.pixelSize: 12 }
+                    RowLayout {
+                        spacing: 5
+                        Rectangle {
+                            id: dot
+                            width: 7; height: 7; radius: 3.5
+                            color: root.model.telegramConnected ? Obsidian.safeGreen : Obsidian.danger
+                            // Pulses only while someone can see it: a hidden panel must not wake the process.
+                            SequentialAnimation on opacity {
+                                running: root.model.telegramConnected && dot.Window.visibility !== Window.Hidden
+                                loops: Animation.Infinite
+                                NumberAnimation { to: 0.3; duration: 900; easing.type: Easing.InOutQuad }
+                                NumberAnimation { to: 1.0; duration: 900; easing.type: Easing.InOutQuad }
+                            }
+                        }
+                        Text {
+                            objectName: "telegramState"
+                            text: root.model.telegramConnected ? "Telegram connected" : "Not connected"
+                            color: Obsidian.dim; font.pixelSize: 11
+                            elide: Text.ElideRight
+                            Layout.fillWidth: true
+                        }
+                    }
                 }
                 PanelButton {
                     objectName: "disconnectButton"

@@ -51,7 +51,7 @@ Rectangle {
                         anchors { left: lockIcon.right; leftMargin: 10; right: parent.right }
                         spacing: 1
                         Text { text: "XMTP Agent"; color: "white"; font.pixelSize: 13 }
-                        Note { text: "Control your Mac via end-to-end encrypted messages" }
+                        Note { text: view.model.xmtpNote }
                     }
                 }
                 ColumnLayout {

@@ -183,6 +183,22 @@ private Q_SLOTS:
         QCOMPARE(whyExplanation(appAlert("A", types, 1, isSystem, risk), Platform::Kind(platform)), text);
     }
 
+    // Catalogue descriptions are written for the Mac; elsewhere they speak of the computer, in the
+    // sheet's line and in a system component's explanation alike.
+    void descriptionsSpeakOfThisComputer()
+    {
+        AppAlert unknown = appAlert("tool", {"microphone"}, 1);
+        unknown.friendlyDesc = QStringLiteral("Third-party application detected on your Mac.");
+        QCOMPARE(appDescription(unknown, Platform::Kind::MacOS), unknown.friendlyDesc);
+        QCOMPARE(appDescription(unknown, Platform::Kind::Linux),
+                 "Third-party application detected on your computer.");
+        AppAlert audio = appAlert("System audio", {"microphone"}, 1, true);
+        audio.friendlyDesc = QStringLiteral("Your Mac manages audio. Normal.");
+        QCOMPARE(whyExplanation(audio, Platform::Kind::Linux),
+                 "System audio is a built-in system component. Your computer manages audio. Normal. This is "
+                 "normal behavior, no action needed.");
+    }
+
     void whatToDoNamesThePlatformsSettings()
     {
         const QStringList mac = whatToDo(Platform::Kind::MacOS);

@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -268,6 +269,31 @@ private Q_SLOTS:
         QVERIFY(named);
         QCOMPARE(named->name, QStringLiteral("tst_unit_linuxdetection"));
         QCOMPARE(named->facts.startTime, *ProcessFiles::startTime(QStringLiteral("/proc"), self));
+    }
+
+    // A recording whose process has ended while the server still lists its stream keeps its name:
+    // named anew from the stream's properties, it would read as another application recording.
+    void anEndedProcessKeepsTheNameItsStreamHad()
+    {
+        QProcess recorder;
+        recorder.start(QStringLiteral("sleep"), {QStringLiteral("30")});
+        QVERIFY(recorder.waitForStarted());
+        const AppNamer namer(QStringLiteral("/proc"), std::make_shared<const DesktopEntries>(QStringList{}),
+                             {});
+        CaptureStream stream;
+        stream.type = QStringLiteral("microphone");
+        stream.app = QStringLiteral("pw-cat"); // what the properties alone name: the client's binary
+        stream.streamName = QStringLiteral("pw-record");
+        stream.pid = recorder.processId();
+        QHash<qint64, QString> names;
+        QCOMPARE(namer.nameStreams({stream}, names).value(0).app, QStringLiteral("pw-record"));
+
+        recorder.kill();
+        QVERIFY(recorder.waitForFinished());
+        QCOMPARE(namer.nameStreams({stream}, names).value(0).app, QStringLiteral("pw-record"));
+        // Once the server drops the stream, the name goes with it.
+        QVERIFY(namer.nameStreams({}, names).isEmpty());
+        QCOMPARE(namer.nameStreams({stream}, names).value(0).app, QStringLiteral("pw-cat"));
     }
 
     void seenProcessesOnlyNameTheVeryProcessForADay()
