@@ -58,6 +58,11 @@ Rectangle {
             color: Qt.rgba(0, 0, 0, 0.55)
             MouseArea { anchors.fill: parent; onClicked: {} } // the window below takes no clicks
         }
+        Shortcut {
+            sequence: StandardKey.Cancel
+            enabled: root.model.showStrike
+            onActivated: root.model.showStrike = false
+        }
         Loader {
             anchors.centerIn: parent
             active: root.model.strike !== null

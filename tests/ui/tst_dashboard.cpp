@@ -238,6 +238,10 @@ private Q_SLOTS:
         QTRY_VERIFY(isShown("paranoidActivated"));
         QVERIFY(!isShown("activateParanoid"));
         QTRY_COMPARE(m_state->selectedProfileText(), "paranoid");
+
+        // Escape closes the sheet, as its close button does.
+        QTest::keyClick(m_window.get(), Qt::Key_Escape);
+        QTRY_VERIFY(!item("threatScanSlot")->isVisible());
     }
 
     // Profiles are confirmed on their sheet, single skills switched on theirs, both reach the backend.
