@@ -31,6 +31,9 @@ PulseAudioStreamWatcher::PulseAudioStreamWatcher(std::chrono::milliseconds listT
     m_restartTimer.setSingleShot(true);
     // The server may have changed while the subscription was down: ask who it is again.
     connect(&m_restartTimer, &QTimer::timeout, this, &PulseAudioStreamWatcher::begin);
+    m_settleTimer.setSingleShot(true);
+    m_settleTimer.setInterval(settleDelay);
+    connect(&m_settleTimer, &QTimer::timeout, this, &PulseAudioStreamWatcher::requestList);
     connect(&m_subscription, &LineProcess::lineReceived, this, [this](const QByteArray& line) {
         if (line.contains("on source-output"))
             requestList();
@@ -83,8 +86,9 @@ void PulseAudioStreamWatcher::stop()
 {
     m_running = false;
     ++m_session; // a listing still running is dropped
-    m_listRunning = m_listPending = false;
+    m_listRunning = m_listPending = m_settleAfterList = false;
     m_restartTimer.stop();
+    m_settleTimer.stop();
     m_subscription.stop();
     // The tracker stays: applications still recording when watching resumes are not new accesses.
 }
@@ -109,7 +113,8 @@ void PulseAudioStreamWatcher::begin()
     if (!m_running)
         return;
     ++m_session;
-    m_listRunning = m_listPending = false;
+    m_listRunning = m_listPending = m_settleAfterList = false;
+    m_settleTimer.stop();
     m_subscription.stop();
     runPactl(infoArguments(), [this](const ProcessResult& result) {
         const std::optional<bool> pipeWire =
@@ -129,6 +134,7 @@ void PulseAudioStreamWatcher::begin()
             return;
         }
         subscribe();
+        m_settleAfterList = true;
         requestList();
     });
 }
@@ -158,6 +164,8 @@ void PulseAudioStreamWatcher::listSources(const ProcessResult& outputs)
     auto finish = [this, outputs](const ProcessResult& sources) {
         m_listRunning = false;
         applyList(outputs, sources);
+        if (std::exchange(m_settleAfterList, false))
+            m_settleTimer.start();
         if (std::exchange(m_listPending, false))
             requestList();
     };

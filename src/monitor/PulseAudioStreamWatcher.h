@@ -19,7 +19,9 @@ struct ProcessResult;
 // (carriedByPipeWire) unless told to watch anyway. Otherwise "pactl subscribe" tells when a source
 // output appears, changes or goes; each such event (and the start) lists the source outputs and the
 // sources once ("pactl -f json list …"), and every application that starts recording (a monitor
-// source is no microphone) is reported once, until its streams stop. No list runs while nothing
+// source is no microphone) is reported once, until its streams stop. The start lists once more a
+// second after its first listing: subscribe says nothing when it has taken hold, and a recording
+// that began in between would otherwise wait for the next event. No list runs while nothing
 // happens. The text of subscribe is read (its JSON form has no line breaks), in the C locale like
 // every tool we parse.
 class PulseAudioStreamWatcher : public DeviceWatcherPart
@@ -27,6 +29,7 @@ class PulseAudioStreamWatcher : public DeviceWatcherPart
     Q_OBJECT
 public:
     static constexpr std::chrono::milliseconds defaultTimeLimit{std::chrono::seconds(5)};
+    static constexpr std::chrono::milliseconds settleDelay{std::chrono::seconds(1)};
 
     explicit PulseAudioStreamWatcher(std::chrono::milliseconds listTimeLimit = defaultTimeLimit,
                                      QObject* parent = nullptr);
@@ -68,6 +71,8 @@ private:
     CaptureStreamTracker m_tracker;
     RestartBackoff m_backoff;
     QTimer m_restartTimer;
+    QTimer m_settleTimer;
+    bool m_settleAfterList = false;
     bool m_running = false;
     bool m_everWorked = false;
     bool m_listRunning = false;

@@ -215,7 +215,8 @@ private Q_SLOTS:
         QCOMPARE(accessesOf(accesses), QStringList{"microphone:audacity"});
         QCOMPARE(pactl.listCalls().first(), (QStringList{"-f", "json", "list", "source-outputs"}));
         QTRY_VERIFY(pactl.tool.calls().contains(QStringList{"subscribe"}));
-        QCOMPARE(pactl.environmentSeen(), QStringLiteral("C|unset"));
+        QTRY_COMPARE(listed.count(), 2); // the start's second listing
+        QCOMPARE(pactl.environmentSeen(), QStringLiteral("C|unset\nC|unset"));
         qunsetenv("LC_ALL");
         qunsetenv("LANGUAGE");
 
@@ -226,7 +227,7 @@ private Q_SLOTS:
         pactl.events.append("Event 'change' on source-output #4\n");
         QVERIFY(accesses.wait());
         QCOMPARE(accessesOf(accesses), (QStringList{"microphone:audacity", "microphone:paused"}));
-        QCOMPARE(pactl.listCalls().size(), 2);
+        QCOMPARE(pactl.listCalls().size(), 3);
 
         // Everything stops, then audacity records again.
         pactl.setOutputs("[]");
@@ -236,6 +237,23 @@ private Q_SLOTS:
         pactl.events.append("Event 'new' on source-output #7\n");
         QVERIFY(accesses.wait());
         QCOMPARE(accessesOf(accesses).count(QStringLiteral("microphone:audacity")), 2);
+    }
+
+    void pulseAudioFindsARecordingThatBeganBeforeTheSubscriptionHeld()
+    {
+        FakePactl pactl;
+        PulseAudioStreamWatcher watcher(5s);
+        QSignalSpy accesses(&watcher, &AccessSource::accessDetected);
+        QSignalSpy listed(&watcher, &PulseAudioStreamWatcher::listApplied);
+        watcher.start();
+        QVERIFY(listed.wait());
+        // audacity starts after the first listing and no event tells of it.
+        pactl.setOutputs("[" + sourceOutput(3, false, "audacity") + "]");
+        QVERIFY(accesses.wait());
+        QCOMPARE(accessesOf(accesses), QStringList{"microphone:audacity"});
+        // Then the watcher is quiet until something happens.
+        QTest::qWait(int(2 * PulseAudioStreamWatcher::settleDelay.count()));
+        QCOMPARE(pactl.listCalls().size(), 2);
     }
 
     void pulseAudioKeepsItsStateOverAGarbledListing()
@@ -248,14 +266,15 @@ private Q_SLOTS:
         watcher.start();
         QVERIFY(accesses.wait());
         QTRY_VERIFY(pactl.tool.calls().contains(QStringList{"subscribe"}));
+        QTRY_COMPARE(pactl.listCalls().size(), 2); // the start's second listing
 
         // A listing pactl wrote with a decimal comma, then the same stream listed properly.
         pactl.setOutputs(R"([{"index": 3, "corked": false, "balance": 0,00, "properties": {}}])");
         pactl.events.append("Event 'change' on source-output #3\n");
-        QTRY_COMPARE(pactl.listCalls().size(), 2);
+        QTRY_COMPARE(pactl.listCalls().size(), 3);
         pactl.setOutputs("[" + sourceOutput(3, false, "audacity") + "]");
         pactl.events.append("Event 'change' on source-output #3\n");
-        QTRY_COMPARE(pactl.listCalls().size(), 3);
+        QTRY_COMPARE(pactl.listCalls().size(), 4);
         QTest::qWait(100);
         QCOMPARE(accesses.count(), 1);
         QCOMPARE(unavailable.count(), 0);

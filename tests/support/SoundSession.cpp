@@ -1,6 +1,8 @@
 #include "support/SoundSession.h"
 
+#include <QDebug>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QStandardPaths>
 #include <QTest>
@@ -69,22 +71,58 @@ QStringList SoundSession::missingPrograms(const QStringList& programs)
     return missing;
 }
 
-QProcess* SoundSession::startServer(const QString& program, const QStringList& arguments)
+QString SoundSession::logFile(const QString& program) const
 {
-    QProcess* process = startClient(program, arguments);
-    m_servers.insert(program, process);
-    return process;
+    return m_dir.path() + QLatin1Char('/') + program + QStringLiteral(".log");
 }
 
-QProcess* SoundSession::startClient(const QString& program, const QStringList& arguments)
+QProcess* SoundSession::launch(const QString& program, const QStringList& arguments, const QString& logFile)
 {
     auto process = std::make_unique<QProcess>();
-    process->setStandardOutputFile(QProcess::nullDevice());
-    process->setStandardErrorFile(QProcess::nullDevice());
+    process->setStandardOutputFile(logFile.isEmpty() ? QProcess::nullDevice() : logFile, QIODevice::Append);
+    process->setStandardErrorFile(logFile.isEmpty() ? QProcess::nullDevice() : logFile, QIODevice::Append);
     process->start(program, arguments);
     process->waitForStarted(5000);
     m_processes.push_back(std::move(process));
     return m_processes.back().get();
+}
+
+// Under load a server can meet its peer before the peer serves (WirePlumber a PipeWire that has
+// made its socket but not yet its core) and exit; one that exits before it answers is started
+// again, a few times.
+bool SoundSession::startServerUntil(const QString& program, const QStringList& arguments,
+                                    const std::function<bool()>& answers)
+{
+    constexpr int maximumStarts = 3;
+    constexpr qint64 limitMs = 15000;
+    QElapsedTimer clock;
+    clock.start();
+    QProcess* server = launch(program, arguments, logFile(program));
+    m_servers.insert(program, server);
+    int starts = 1;
+    while (clock.elapsed() < limitMs) {
+        if (answers())
+            return true;
+        if (server->state() == QProcess::NotRunning) {
+            if (starts == maximumStarts)
+                break;
+            server = launch(program, arguments, logFile(program));
+            m_servers.insert(program, server);
+            ++starts;
+        }
+        QTest::qWait(100);
+    }
+    QFile log(logFile(program));
+    const QByteArray written = log.open(QIODevice::ReadOnly) ? log.readAll().right(2000) : QByteArray();
+    qWarning().noquote() << program << "did not answer within" << clock.elapsed() << "ms after" << starts
+                         << "start(s); it wrote:\n"
+                         << QString::fromLocal8Bit(written);
+    return false;
+}
+
+QProcess* SoundSession::startClient(const QString& program, const QStringList& arguments)
+{
+    return launch(program, arguments, QString());
 }
 
 void SoundSession::stopClient(QProcess* client)
@@ -120,31 +158,39 @@ QByteArray SoundSession::run(const QString& program, const QStringList& argument
     return process.exitCode() == 0 ? process.readAllStandardOutput() : QByteArray();
 }
 
-bool SoundSession::waitForPactl(bool pipeWire) const
+bool SoundSession::pactlAnswers(bool pipeWire) const
 {
     const QByteArray expected = pipeWire ? "on PipeWire" : "\"server_name\":\"pulseaudio\"";
-    return QTest::qWaitFor([&] { return run("pactl", {"-f", "json", "info"}).contains(expected); }, 8000);
+    return run("pactl", {"-f", "json", "info"}).contains(expected);
 }
 
 bool SoundSession::startPipeWire(bool withPulse)
 {
-    startServer(QStringLiteral("pipewire"), {});
-    if (!QTest::qWaitFor([&] { return QFile::exists(runtimeDirectory() + QStringLiteral("/pipewire-0")); },
-                         5000))
+    // A core that answers pw-dump serves, where a socket file alone may not yet.
+    if (!startServerUntil(QStringLiteral("pipewire"), {}, [&] { return !run("pw-dump", {}).isEmpty(); }))
         return false;
-    startServer(QStringLiteral("wireplumber"), {});
-    if (!QTest::qWaitFor([&] { return run("pw-dump", {}).contains("\"WirePlumber\""); }, 8000))
+    if (!startServerUntil(QStringLiteral("wireplumber"), {},
+                          [&] { return run("pw-dump", {}).contains("\"WirePlumber\""); }))
         return false;
-    // A null source in the place of a microphone; WirePlumber links the streams that ask for it.
-    run("pw-cli", {"create-node", "adapter",
-                   "{ factory.name=support.null-audio-sink node.name=halvex-test-mic "
-                   "media.class=Audio/Source/Virtual audio.position=[MONO] object.linger=true }"});
-    if (!QTest::qWaitFor([&] { return run("pw-dump", {}).contains("\"halvex-test-mic\""); }, 5000))
+    // A null source in the place of a microphone; WirePlumber links the streams that ask for it. The
+    // node outlives pw-cli, which is asked again while the node is missing.
+    const bool micAdded = QTest::qWaitFor(
+        [&] {
+            if (run("pw-dump", {}).contains("\"halvex-test-mic\""))
+                return true;
+            run("pw-cli", {"create-node", "adapter",
+                           "{ factory.name=support.null-audio-sink node.name=halvex-test-mic "
+                           "media.class=Audio/Source/Virtual audio.position=[MONO] object.linger=true }"});
+            return false;
+        },
+        15000);
+    if (!micAdded) {
+        qWarning("the null source halvex-test-mic did not appear in PipeWire");
         return false;
+    }
     if (!withPulse)
         return true;
-    startServer(QStringLiteral("pipewire-pulse"), {});
-    return waitForPactl(true);
+    return startServerUntil(QStringLiteral("pipewire-pulse"), {}, [&] { return pactlAnswers(true); });
 }
 
 bool SoundSession::startPulseAudio()
@@ -155,10 +201,10 @@ bool SoundSession::startPulseAudio()
         return false;
     file.write(pulseConfiguration);
     file.close();
-    startServer(QStringLiteral("pulseaudio"),
-                {"-n", "-F", configuration, "--daemonize=no", "--exit-idle-time=-1", "--disallow-exit",
-                 "--use-pid-file=no", "--log-target=stderr"});
-    return waitForPactl(false);
+    return startServerUntil(QStringLiteral("pulseaudio"),
+                            {"-n", "-F", configuration, "--daemonize=no", "--exit-idle-time=-1",
+                             "--disallow-exit", "--use-pid-file=no", "--log-target=stderr"},
+                            [&] { return pactlAnswers(false); });
 }
 
 bool SoundSession::addCamera(const QString& nodeName)

@@ -8,6 +8,7 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -27,7 +28,8 @@ public:
 
     QString runtimeDirectory() const { return m_dir.path() + QStringLiteral("/run"); }
 
-    // Each waits until the server answers; false when it did not within a few seconds.
+    // Each waits until the server answers; false, with a warning naming the server and ending with
+    // what it wrote, when it did not within several seconds.
     bool startPipeWire(bool withPulse);
     bool startPulseAudio();
     // A video source node like a webcam's (Video/Source, media.role Camera, device.api v4l2).
@@ -42,8 +44,11 @@ public:
     QByteArray run(const QString& program, const QStringList& arguments) const;
 
 private:
-    QProcess* startServer(const QString& program, const QStringList& arguments);
-    bool waitForPactl(bool pipeWire) const;
+    QProcess* launch(const QString& program, const QStringList& arguments, const QString& logFile);
+    bool startServerUntil(const QString& program, const QStringList& arguments,
+                          const std::function<bool()>& answers);
+    bool pactlAnswers(bool pipeWire) const;
+    QString logFile(const QString& program) const;
 
     QTemporaryDir m_dir;
     std::unique_ptr<PrivateDBus> m_bus;
