@@ -31,8 +31,11 @@ SettingsModel::SettingsModel(AppState& state, Probes probes, QObject* parent)
 
 SettingsModel::Probes SettingsModel::systemProbes()
 {
-    return {SystemRoots::procRoot(), SystemRoots::devRoot(), ToolPaths::path(Tool::PwDump),
+    return {SystemRoots::procRoot(),
+            SystemRoots::devRoot(),
+            ToolPaths::path(Tool::PwDump),
             ToolPaths::path(Tool::Pactl),
+            qEnvironmentVariable("XDG_RUNTIME_DIR"),
             QStringLiteral("/usr/share/dbus-1/system-services/org.freedesktop.GeoClue2.service")};
 }
 
@@ -41,15 +44,20 @@ QList<SettingsModel::Source> SettingsModel::probeSources(const Probes& probes)
     const bool proc = QFileInfo(probes.procRoot + QStringLiteral("/self/fd")).isReadable();
     const bool video =
         !QDir(probes.devRoot).entryList({QStringLiteral("video*")}, QDir::System | QDir::Files).isEmpty();
-    const auto runnable = [](const QString& path) { return QFileInfo(path).isExecutable(); };
+    // A sound server is there when its tool can ask it and its socket exists: an installed tool
+    // alone watches nothing.
+    const auto served = [&](const QString& tool, const QString& socket) {
+        return QFileInfo(tool).isExecutable() && !probes.runtimeDirectory.isEmpty() &&
+               QFileInfo::exists(probes.runtimeDirectory + socket);
+    };
     return {
         {QStringLiteral("Processes (/proc)"), QStringLiteral("which programs hold a camera device open"),
          proc},
         {QStringLiteral("Video devices"), QStringLiteral("/dev/video* openings"), video},
         {QStringLiteral("PipeWire"), QStringLiteral("microphone and portal camera streams"),
-         runnable(probes.pwDump)},
+         served(probes.pwDump, QStringLiteral("/pipewire-0"))},
         {QStringLiteral("PulseAudio"), QStringLiteral("microphone recordings when PipeWire is absent"),
-         runnable(probes.pactl)},
+         served(probes.pactl, QStringLiteral("/pulse/native"))},
         {QStringLiteral("GeoClue"), QStringLiteral("location requests"),
          QFileInfo::exists(probes.geoClueService)},
     };

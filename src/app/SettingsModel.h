@@ -42,7 +42,8 @@ public:
         QString devRoot;
         QString pwDump;
         QString pactl;
-        QString geoClueService; // the D-Bus activation file of GeoClue2
+        QString runtimeDirectory; // where the sound servers' sockets live
+        QString geoClueService;   // the D-Bus activation file of GeoClue2
     };
 
     explicit SettingsModel(AppState& state, QObject* parent = nullptr);

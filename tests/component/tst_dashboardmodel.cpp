@@ -284,18 +284,28 @@ private Q_SLOTS:
         QVERIFY(tool.open(QIODevice::WriteOnly));
         tool.setPermissions(QFile::ReadOwner | QFile::ExeOwner);
         tool.close();
-        SettingsModel::Probes probes{root.path() + "/proc", root.path() + "/dev", pwDump,
-                                     root.path() + "/pactl", root.path() + "/geoclue.service"};
-        const auto sources = SettingsModel::probeSources(probes);
-        QCOMPARE(sources.size(), 5);
-        QList<bool> available;
-        for (const auto& source : sources)
-            available << source.available;
-        QCOMPARE(available, (QList<bool>{true, true, true, false, false}));
+        const QString pactl = root.path() + "/pactl";
+        QFile::copy(pwDump, pactl);
+        const QString run = root.path() + "/run";
+        QDir().mkpath(run + "/pulse");
+        SettingsModel::Probes probes{
+            root.path() + "/proc",           root.path() + "/dev", pwDump, pactl, run,
+            root.path() + "/geoclue.service"};
+        const auto availability = [&] {
+            QList<bool> available;
+            for (const auto& source : SettingsModel::probeSources(probes))
+                available << source.available;
+            return available;
+        };
+        // Installed sound tools with no server running watch nothing.
+        QCOMPARE(availability(), (QList<bool>{true, true, false, false, false}));
+        QFile(run + "/pipewire-0").open(QIODevice::WriteOnly);
+        QCOMPARE(availability(), (QList<bool>{true, true, true, false, false}));
+        QFile(run + "/pulse/native").open(QIODevice::WriteOnly);
         QFile(root.path() + "/geoclue.service").open(QIODevice::WriteOnly);
         QFile::remove(root.path() + "/dev/video0");
-        QCOMPARE(SettingsModel::probeSources(probes).at(1).available, false);
-        QCOMPARE(SettingsModel::probeSources(probes).at(4).available, true);
+        QFile::remove(pwDump);
+        QCOMPARE(availability(), (QList<bool>{true, false, false, true, true}));
     }
 
 private:
