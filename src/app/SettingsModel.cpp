@@ -4,6 +4,7 @@
 #include "app/DashboardRules.h"
 #include "app/MenuBarRules.h"
 #include "monitor/MonitorEngine.h"
+#include "monitor/SoundServerSockets.h"
 #include "platform/Autostart.h"
 #include "platform/HttpExchange.h"
 #include "platform/HttpUrl.h"
@@ -46,18 +47,18 @@ QList<SettingsModel::Source> SettingsModel::probeSources(const Probes& probes)
         !QDir(probes.devRoot).entryList({QStringLiteral("video*")}, QDir::System | QDir::Files).isEmpty();
     // A sound server is there when its tool can ask it and its socket exists: an installed tool
     // alone watches nothing.
+    const bool runtime = !probes.runtimeDirectory.isEmpty();
     const auto served = [&](const QString& tool, const QString& socket) {
-        return QFileInfo(tool).isExecutable() && !probes.runtimeDirectory.isEmpty() &&
-               QFileInfo::exists(probes.runtimeDirectory + socket);
+        return QFileInfo(tool).isExecutable() && runtime && QFileInfo::exists(socket);
     };
     return {
         {QStringLiteral("Processes (/proc)"), QStringLiteral("which programs hold a camera device open"),
          proc},
         {QStringLiteral("Video devices"), QStringLiteral("/dev/video* openings"), video},
         {QStringLiteral("PipeWire"), QStringLiteral("microphone and portal camera streams"),
-         served(probes.pwDump, QStringLiteral("/pipewire-0"))},
+         served(probes.pwDump, SoundServerSockets::pipeWirePath(probes.runtimeDirectory))},
         {QStringLiteral("PulseAudio"), QStringLiteral("microphone recordings when PipeWire is absent"),
-         served(probes.pactl, QStringLiteral("/pulse/native"))},
+         served(probes.pactl, SoundServerSockets::pulseAudioPath(probes.runtimeDirectory))},
         {QStringLiteral("GeoClue"), QStringLiteral("location requests"),
          QFileInfo::exists(probes.geoClueService)},
     };

@@ -3,6 +3,7 @@
 #include "monitor/GeoClueWatcher.h"
 #include "monitor/PipeWireStreamWatcher.h"
 #include "monitor/PulseAudioStreamWatcher.h"
+#include "monitor/SoundServerSockets.h"
 #include "monitor/VideoDeviceWatcher.h"
 #include "platform/Diagnostics.h"
 #include "platform/SystemRoots.h"
@@ -116,8 +117,8 @@ void LinuxDeviceWatcher::watchRuntimeDirectory()
     if (m_config.runtimeDirectory.isEmpty() || !m_runtimeWatch.open(nullptr))
         return;
     m_runtimeDescriptor = m_runtimeWatch.addWatch(m_config.runtimeDirectory, socketEvents);
-    m_pulseDescriptor =
-        m_runtimeWatch.addWatch(m_config.runtimeDirectory + QStringLiteral("/pulse"), socketEvents);
+    m_pulseDescriptor = m_runtimeWatch.addWatch(
+        SoundServerSockets::pulseDirectoryPath(m_config.runtimeDirectory), socketEvents);
 }
 
 // A server that was absent (or died) is tried again as soon as its socket appears.
@@ -127,14 +128,15 @@ void LinuxDeviceWatcher::onRuntimeEvent(int descriptor, quint32 mask, const QByt
         m_pulseDescriptor = -1; // the server's directory went with it; its return is seen above
         return;
     }
-    if (descriptor == m_runtimeDescriptor && name == "pulse" && m_pulseDescriptor < 0) {
-        m_pulseDescriptor =
-            m_runtimeWatch.addWatch(m_config.runtimeDirectory + QStringLiteral("/pulse"), socketEvents);
-        if (QFile::exists(m_config.runtimeDirectory + QStringLiteral("/pulse/native")))
-            onRuntimeEvent(m_pulseDescriptor, InotifyWatcher::Created, "native");
+    if (descriptor == m_runtimeDescriptor && name == SoundServerSockets::pulseDirectory &&
+        m_pulseDescriptor < 0) {
+        m_pulseDescriptor = m_runtimeWatch.addWatch(
+            SoundServerSockets::pulseDirectoryPath(m_config.runtimeDirectory), socketEvents);
+        if (QFile::exists(SoundServerSockets::pulseAudioPath(m_config.runtimeDirectory)))
+            onRuntimeEvent(m_pulseDescriptor, InotifyWatcher::Created, SoundServerSockets::pulseSocket);
         return;
     }
-    if (descriptor == m_runtimeDescriptor && name == "pipewire-0" && m_pipeWireDown) {
+    if (descriptor == m_runtimeDescriptor && name == SoundServerSockets::pipeWire && m_pipeWireDown) {
         m_pipeWireDown = false;
         recovered(QStringLiteral("microphone"));
         m_pulseAudio->stop();
@@ -143,7 +145,8 @@ void LinuxDeviceWatcher::onRuntimeEvent(int descriptor, quint32 mask, const QByt
         m_pulseAudio->start();
         return;
     }
-    if (descriptor == m_pulseDescriptor && name == "native" && (m_pulseDown || !m_pulseAudio->isRunning())) {
+    if (descriptor == m_pulseDescriptor && name == SoundServerSockets::pulseSocket &&
+        (m_pulseDown || !m_pulseAudio->isRunning())) {
         m_pulseDown = false;
         recovered(QStringLiteral("microphone"));
         m_pulseAudio->setWatchPipeWire(m_pipeWireDown);
