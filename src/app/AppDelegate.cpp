@@ -39,8 +39,18 @@ void AppDelegate::openOnboardingWindow()
     if (!m_options.setupWindow)
         return;
     // A window closed with its close button stays here, hidden, until a fresh one replaces it.
-    if (!m_onboardingWindow || !m_onboardingWindow->isVisible())
-        m_onboardingWindow = m_options.setupWindow();
+    if (!m_onboardingWindow || !m_onboardingWindow->isVisible()) {
+        TelegramSetupModel::Options setup;
+        if (QPointer<BackendManager> backend = m_options.backend)
+            setup.storeToken = [backend](const QString& token) {
+                if (backend)
+                    backend->saveBotToken(token);
+            };
+        setup.keepSearching = [this](std::unique_ptr<ChatIdSearch> search) {
+            keepSearching(std::move(search));
+        };
+        m_onboardingWindow = m_options.setupWindow(std::move(setup));
+    }
     m_onboardingWindow->show();
     m_onboardingWindow->raise();
     m_onboardingWindow->requestActivate();
@@ -54,4 +64,17 @@ void AppDelegate::closeOnboardingWindow()
     // The notification usually comes from a click inside this very window: it goes once that is over.
     m_closingWindow = m_onboardingWindow.release();
     m_closingWindow->deleteLater();
+}
+
+void AppDelegate::keepSearching(std::unique_ptr<ChatIdSearch> search)
+{
+    ChatIdSearch* kept = search.get();
+    // It ends inside its own signal: it goes once that is over. A newer search replaces an older one.
+    const auto release = [this, kept] {
+        if (m_chatIdSearch.get() == kept)
+            m_chatIdSearch.release()->deleteLater();
+    };
+    connect(kept, &ChatIdSearch::connected, this, release);
+    connect(kept, &ChatIdSearch::gaveUp, this, release);
+    m_chatIdSearch = std::move(search);
 }

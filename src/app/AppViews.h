@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/TelegramSetupModel.h"
 #include "app/TrayPanel.h"
 
 #include <functional>
@@ -13,13 +14,14 @@ class QWindow;
 struct AppViews
 {
     using WindowFactory = std::function<std::unique_ptr<QWindow>()>;
+    using SetupWindowFactory = std::function<std::unique_ptr<QWindow>(TelegramSetupModel::Options options)>;
     using StateWindowFactory = std::function<std::unique_ptr<QWindow>(AppState& state)>;
     // The dashboard opens the settings window through `openSettings`.
     using DashboardFactory =
         std::function<std::unique_ptr<QWindow>(AppState& state, std::function<void()> openSettings)>;
 
     TrayPanel::Factory panel;
-    WindowFactory setupWindow;
+    SetupWindowFactory setupWindow;
     DashboardFactory dashboardWindow;
     StateWindowFactory settingsWindow;
 };

@@ -21,9 +21,11 @@ TelegramSetupModel::TelegramSetupModel(Options options, QObject* parent)
 {
     if (!m_options.openUrl)
         m_options.openUrl = [](const QUrl& url) { QDesktopServices::openUrl(url); };
-    m_api = m_options.botApiOrigin.isEmpty() ? new TelegramBotApi(this)
-                                             : new TelegramBotApi(m_options.botApiOrigin, this);
-    m_chatIdSearch = new ChatIdSearch(*m_api, this);
+    if (!m_options.storeToken)
+        m_options.storeToken = [](const QString& token) { Settings().setTelegramBotToken(token); };
+    auto api = m_options.botApiOrigin.isEmpty() ? std::make_unique<TelegramBotApi>()
+                                                : std::make_unique<TelegramBotApi>(m_options.botApiOrigin);
+    m_chatIdSearch = new ChatIdSearch(std::move(api), this);
     m_chatIdSearch->setTiming(m_options.chatIdSearch);
     connect(m_chatIdSearch, &ChatIdSearch::connected, this, [this] {
         m_chatIdFound = true;
@@ -75,23 +77,32 @@ bool TelegramSetupModel::canSave() const
 void TelegramSetupModel::testToken()
 {
     const QString token = TelegramTokenText::trimmed(m_botToken);
-    if (token.isEmpty())
+    // Once finished, the window's search and its Bot API went on without it.
+    if (token.isEmpty() || !m_chatIdSearch)
         return;
     m_isTesting = true;
     m_testError.reset();
     m_validatedUsername.reset();
     Q_EMIT verificationChanged();
     const quint64 test = ++m_test;
-    m_api->validateTelegramToken(token, this, [this, test](const std::optional<QString>& username) {
-        if (test != m_test)
-            return;
-        m_isTesting = false;
-        if (username)
-            m_validatedUsername = *username;
-        else
-            m_testError = QStringLiteral("Invalid token. Please check and try again.");
-        Q_EMIT verificationChanged();
-    });
+    m_chatIdSearch->api().checkTelegramToken(
+        token, this, [this, test](const TelegramBotApi::TokenCheck& check) {
+            if (test != m_test)
+                return;
+            m_isTesting = false;
+            switch (check.verdict) {
+            case TelegramBotApi::TokenCheck::Verdict::Valid:
+                m_validatedUsername = check.username;
+                break;
+            case TelegramBotApi::TokenCheck::Verdict::Unreachable:
+                m_testError = QString::fromLatin1(TelegramTokenText::unreachable);
+                break;
+            case TelegramBotApi::TokenCheck::Verdict::Invalid:
+                m_testError = QString::fromLatin1(TelegramTokenText::invalidToken);
+                break;
+            }
+            Q_EMIT verificationChanged();
+        });
 }
 
 void TelegramSetupModel::saveAndContinue()
@@ -99,7 +110,7 @@ void TelegramSetupModel::saveAndContinue()
     if (!canSave())
         return;
     const QString token = TelegramTokenText::trimmed(m_botToken);
-    Settings().setTelegramBotToken(token);
+    m_options.storeToken(token);
     postChatIdToBackend(token);
     setStep(DoneStep);
     // The last step waits for the user's /start from the moment it shows.
@@ -124,7 +135,7 @@ void TelegramSetupModel::postChatIdToBackend(const QString& token)
 void TelegramSetupModel::startPollingChatId()
 {
     const QString token = TelegramTokenText::trimmed(m_botToken);
-    if (token.isEmpty() || m_pollingChatId || m_chatIdFound)
+    if (token.isEmpty() || m_pollingChatId || m_chatIdFound || !m_chatIdSearch)
         return;
     m_pollingChatId = true;
     Q_EMIT chatIdChanged();
@@ -147,6 +158,14 @@ void TelegramSetupModel::finish()
     // Finishing the set-up window is finishing onboarding: the first time, start at login turns on.
     Autostart::enableAfterFirstOnboarding(Settings().hasOnboarded());
     Settings().setHasOnboarded(true);
+    // The user may send /start only now: a search still waiting goes on without the window.
+    if (m_chatIdSearch && m_chatIdSearch->isRunning() && m_options.keepSearching) {
+        ChatIdSearch* search = m_chatIdSearch;
+        m_chatIdSearch = nullptr;
+        search->disconnect(this);
+        search->setParent(nullptr);
+        m_options.keepSearching(std::unique_ptr<ChatIdSearch>(search));
+    }
     AppNotifications::instance().post(QString::fromLatin1(AppNotifications::onboardingDone));
     Q_EMIT finished();
 }

@@ -5,10 +5,12 @@
 
 #include <QNetworkAccessManager>
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <QUrl>
 
 #include <functional>
+#include <memory>
 
 class TelegramBotApi;
 
@@ -38,6 +40,8 @@ public:
     Q_ENUM(Step)
 
     using OpenUrl = std::function<void(const QUrl&)>;
+    using StoreToken = std::function<void(const QString& token)>;
+    using KeepSearching = std::function<void(std::unique_ptr<ChatIdSearch> search)>;
     struct Options
     {
         QString botApiOrigin;              // empty: HALVEX_TELEGRAM_API, else the public endpoint
@@ -45,6 +49,12 @@ public:
         int chatIdPostTimeoutMs = 3000;    // the backend may not run yet: never wait longer
         OpenUrl openUrl;                   // the desktop's URL handler by default
         Platform::Kind platform = Platform::current();
+        // Stores a verified token; the settings alone by default. The application stores it in the
+        // backend's environment file too, and restarts the backend.
+        StoreToken storeToken;
+        // Takes over a chat search still waiting when the window finishes, so a /start sent after
+        // "Finish" is still answered; without it the search ends with the window.
+        KeepSearching keepSearching;
     };
 
     explicit TelegramSetupModel(QObject* parent = nullptr);
@@ -81,7 +91,7 @@ public:
     // "Skip for now" and "Finish": onboarding is done, the window closes.
     Q_INVOKABLE void finish();
 
-    TelegramBotApi& api() { return *m_api; }
+    TelegramBotApi& api() { return m_chatIdSearch->api(); }
 
 Q_SIGNALS:
     void stepChanged();
@@ -95,8 +105,8 @@ private:
     void postChatIdToBackend(const QString& token);
 
     Options m_options;
-    TelegramBotApi* m_api;
-    ChatIdSearch* m_chatIdSearch;
+    // Owns the Bot API; handed over, with the API, when the window finishes during a search.
+    QPointer<ChatIdSearch> m_chatIdSearch;
     QNetworkAccessManager m_network;
     int m_step = WelcomeStep;
     QString m_botToken;

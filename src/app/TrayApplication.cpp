@@ -69,7 +69,8 @@ int run(QApplication& application, const AppViews& views, SingleInstance& instan
     QObject::connect(&signals, &UnixSignals::terminationRequested, &application, &QCoreApplication::quit);
 
     AppState state;
-    AppDelegate delegate({.setupWindow = views.setupWindow});
+    // A token stored in the set-up window reaches the backend's environment file too.
+    AppDelegate delegate({.setupWindow = views.setupWindow, .backend = &state.backend()});
     // The fast refresh runs only while a view shows what it fetches.
     ViewVisibility visibility;
     state.setViewsShown(visibility.anyShown());

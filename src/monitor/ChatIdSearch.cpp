@@ -8,6 +8,18 @@ ChatIdSearch::ChatIdSearch(TelegramBotApi& api, QObject* parent) : QObject(paren
     connect(&m_pause, &QTimer::timeout, this, [this] { attempt(m_run); });
 }
 
+ChatIdSearch::ChatIdSearch(std::unique_ptr<TelegramBotApi> api, QObject* parent) : ChatIdSearch(*api, parent)
+{
+    m_ownedApi = std::move(api);
+}
+
+ChatIdSearch::~ChatIdSearch()
+{
+    // Requests the owned API aborts while it goes answer an abandoned run.
+    ++m_run;
+    m_ownedApi.reset();
+}
+
 void ChatIdSearch::start(const QString& token)
 {
     ++m_run;

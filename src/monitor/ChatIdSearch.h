@@ -5,6 +5,7 @@
 #include <QTimer>
 
 #include <chrono>
+#include <memory>
 
 class TelegramBotApi;
 
@@ -21,6 +22,11 @@ public:
     };
 
     explicit ChatIdSearch(TelegramBotApi& api, QObject* parent = nullptr);
+    // A search that owns its Bot API, so it can go on after whoever started it is gone.
+    explicit ChatIdSearch(std::unique_ptr<TelegramBotApi> api, QObject* parent = nullptr);
+    ~ChatIdSearch() override;
+
+    TelegramBotApi& api() { return m_api; }
 
     void setTiming(const Timing& timing) { m_timing = timing; }
     const Timing& timing() const { return m_timing; }
@@ -39,6 +45,7 @@ Q_SIGNALS:
 private:
     void attempt(quint64 run);
 
+    std::unique_ptr<TelegramBotApi> m_ownedApi;
     TelegramBotApi& m_api;
     Timing m_timing;
     QString m_token;

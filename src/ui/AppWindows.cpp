@@ -25,9 +25,9 @@ void fixSize(QWindow& window)
     window.setMaximumSize(window.size());
 }
 
-std::unique_ptr<QQuickWindow> createSetupWindow()
+std::unique_ptr<QQuickWindow> createSetupWindow(TelegramSetupModel::Options options)
 {
-    return std::make_unique<SetupWindow>();
+    return std::make_unique<SetupWindow>(std::move(options));
 }
 
 } // namespace AppWindows
