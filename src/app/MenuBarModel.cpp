@@ -10,6 +10,7 @@
 #include "platform/HttpExchange.h"
 #include "platform/PlatformWording.h"
 #include "platform/Settings.h"
+#include "platform/SettingsChanges.h"
 
 #include <QDesktopServices>
 #include <QJsonDocument>
@@ -95,6 +96,11 @@ MenuBarModel::MenuBarModel(AppState& state, Options options, QObject* parent)
     connect(&m_state.engine(), &MonitorEngine::isMonitoringChanged, this, &MenuBarModel::sensorsChanged);
     connect(&m_state.engine(), &MonitorEngine::watchStatesChanged, this, &MenuBarModel::sensorsChanged);
     connect(&m_state, &AppState::telegramStatusChanged, this, &MenuBarModel::telegramChanged);
+    // With the backend down the row follows the stored token, whichever screen stored it.
+    connect(&SettingsChanges::instance(), &SettingsChanges::changed, this, [this](const QString& key) {
+        if (key == QLatin1String(SettingsKey::telegramBotToken))
+            Q_EMIT telegramChanged();
+    });
     // The level and the whitelist filter the list.
     connect(&m_automation, &AutomationSettings::changed, this, &MenuBarModel::regroup);
     regroup();

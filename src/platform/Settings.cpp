@@ -1,5 +1,7 @@
 #include "platform/Settings.h"
 
+#include "platform/SettingsChanges.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -131,6 +133,7 @@ void Settings::write(const char* key, const QVariant& value)
     m_store->setValue(QLatin1String(key), value);
     m_store->sync();
     protectFile();
+    Q_EMIT SettingsChanges::instance().changed(QLatin1String(key));
 }
 
 void Settings::remove(const char* key)
@@ -140,6 +143,7 @@ void Settings::remove(const char* key)
     m_store->remove(QLatin1String(key));
     m_store->sync();
     protectFile();
+    Q_EMIT SettingsChanges::instance().changed(QLatin1String(key));
 }
 
 bool Settings::contains(const char* key) const

@@ -8,6 +8,7 @@
 #include "monitor/MonitorEngine.h"
 #include "platform/Settings.h"
 #include "support/FakeBackendHome.h"
+#include "support/LoopbackPort.h"
 #include "support/TestEnvironment.h"
 
 #include <QSignalSpy>
@@ -158,6 +159,25 @@ private Q_SLOTS:
         QTRY_VERIFY(!model.isDisconnecting());
         QTest::qWait(100);
         QCOMPARE(m_rig->backend.requestsTo("POST", "/api/setup").size(), 1);
+        QVERIFY(!model.isTelegramConnected());
+    }
+
+    // With the backend down the row shows what the settings hold, and follows a token stored by any
+    // screen: the set-up window writes the settings only.
+    void telegramRowFollowsTheStoredToken()
+    {
+        Settings().setValue(SettingsKey::serverURL,
+                            QStringLiteral("http://127.0.0.1:%1").arg(closedLoopbackPort()));
+        m_state = std::make_unique<AppState>();
+        MenuBarModel model(*m_state, quietOptions());
+        QSignalSpy changed(&model, &MenuBarModel::telegramChanged);
+        QVERIFY(!model.isTelegramConnected());
+        Settings().setTelegramBotToken(QStringLiteral("123:abc"));
+        QTRY_COMPARE(changed.size(), 1);
+        QVERIFY(model.isTelegramConnected());
+        Settings().setTelegramChatId(QStringLiteral("42")); // another key: the row stays as it is
+        Settings().remove(SettingsKey::telegramBotToken);
+        QTRY_COMPARE(changed.size(), 2);
         QVERIFY(!model.isTelegramConnected());
     }
 

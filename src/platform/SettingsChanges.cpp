@@ -1,0 +1,7 @@
+#include "platform/SettingsChanges.h"
+
+SettingsChanges& SettingsChanges::instance()
+{
+    static SettingsChanges changes;
+    return changes;
+}
