@@ -63,20 +63,28 @@ void TelegramLink::saveToken(const QString& rawToken, ReplyDone done)
         return;
     }
     QPointer<TelegramLink> self(this);
-    m_api.validateTelegramToken(token, this, [self, token, done](const std::optional<QString>& username) {
+    m_api.checkTelegramToken(token, this, [self, token, done](const TelegramBotApi::TokenCheck& check) {
         if (!self)
             return;
-        if (!username) {
-            done({400,
-                  false,
-                  QStringLiteral("Telegram did not accept this bot token (or could not be reached)"),
-                  std::nullopt,
-                  {}});
+        switch (check.verdict) {
+        case TelegramBotApi::TokenCheck::Verdict::Unreachable:
+            // No answer says nothing of the token: it is not stored, and not called wrong either.
+            done(
+                {502,
+                 false,
+                 QStringLiteral("Telegram could not be reached: check the internet connection and try again"),
+                 std::nullopt,
+                 {}});
             return;
+        case TelegramBotApi::TokenCheck::Verdict::Invalid:
+            done({400, false, QStringLiteral("Telegram did not accept this bot token"), std::nullopt, {}});
+            return;
+        case TelegramBotApi::TokenCheck::Verdict::Valid:
+            break;
         }
-        self->storeToken(token, *username);
-        done({200, true, QStringLiteral("Bot @%1 saved").arg(*username), std::nullopt,
-              linkingInstructions(*username)});
+        self->storeToken(token, check.username);
+        done({200, true, QStringLiteral("Bot @%1 saved").arg(check.username), std::nullopt,
+              linkingInstructions(check.username)});
     });
 }
 

@@ -2,6 +2,7 @@
 
 #include "app/AppState.h"
 #include "app/TelegramTokenText.h"
+#include "backend/HalvexClient.h"
 #include "model/L10n.h"
 #include "platform/PlatformWording.h"
 
@@ -65,6 +66,7 @@ void TelegramCardModel::setBotToken(const QString& token)
     if (m_botToken == token)
         return;
     m_botToken = token;
+    m_saveError.clear();
     Q_EMIT botTokenChanged();
 }
 
@@ -114,13 +116,18 @@ void TelegramCardModel::save()
     m_savingToken = true;
     Q_EMIT busyChanged();
     Q_EMIT botTokenChanged(); // canSave
-    m_state.client().saveTelegramToken(token, this, [this](bool ok) {
-        if (ok)
+    m_saveError.clear();
+    m_state.client().storeTelegramToken(token, this, [this](const HalvexClient::TokenSaveOutcome& outcome) {
+        if (outcome.saved)
             m_state.loadTelegramStatus();
         m_savingToken = false;
         Q_EMIT busyChanged();
-        if (ok)
+        // A token that was not taken stays in the field, to be corrected or sent again.
+        if (outcome.saved)
             m_botToken.clear();
+        else
+            m_saveError = outcome.refusal.value_or(
+                QStringLiteral("The token was not saved: the backend did not store it."));
         Q_EMIT botTokenChanged();
     });
 }

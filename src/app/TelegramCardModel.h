@@ -25,6 +25,7 @@ class TelegramCardModel : public QObject
     Q_PROPERTY(QString botLinkText READ botLinkText NOTIFY cardStateChanged)
     Q_PROPERTY(QString botToken READ botToken WRITE setBotToken NOTIFY botTokenChanged)
     Q_PROPERTY(bool canSave READ canSave NOTIFY botTokenChanged)
+    Q_PROPERTY(QString saveError READ saveError NOTIFY botTokenChanged)
     Q_PROPERTY(bool savingToken READ savingToken NOTIFY busyChanged)
     Q_PROPERTY(bool authorizing READ authorizing NOTIFY busyChanged)
     Q_PROPERTY(bool disconnecting READ disconnecting NOTIFY busyChanged)
@@ -64,6 +65,9 @@ public:
     bool authorizing() const { return m_authorizing; }
     bool disconnecting() const { return m_disconnecting; }
     QString telegramMessage() const { return m_telegramMessage.value_or(QString()); }
+    // Why the last save failed, in the backend's words when it gave them (an unreachable Telegram is
+    // not a wrong token); empty after a success or an edit.
+    QString saveError() const { return m_saveError; }
     bool messageIsSuccess() const;
     QStringList telegramInstructions() const { return m_telegramInstructions.value_or(QStringList()); }
     bool showDisconnectConfirm() const { return m_showDisconnectConfirm; }
@@ -100,6 +104,7 @@ private:
     bool m_authorizing = false;
     bool m_disconnecting = false;
     std::optional<QString> m_telegramMessage;
+    QString m_saveError;
     std::optional<QStringList> m_telegramInstructions;
     bool m_showDisconnectConfirm = false;
 };

@@ -122,16 +122,18 @@ int run(QCoreApplication& application, const QStringList& arguments)
     });
 
     say(stdout, QStringLiteral("Checking the token…"));
-    api.validateTelegramToken(*token, &application, [&](const std::optional<QString>& username) {
-        if (!username) {
-            say(stderr, QStringLiteral("Invalid token. Please check and try again."));
+    api.checkTelegramToken(*token, &application, [&](const TelegramBotApi::TokenCheck& check) {
+        if (check.verdict != TelegramBotApi::TokenCheck::Verdict::Valid) {
+            const bool unreachable = check.verdict == TelegramBotApi::TokenCheck::Verdict::Unreachable;
+            say(stderr, QString::fromLatin1(unreachable ? TelegramTokenText::unreachable
+                                                        : TelegramTokenText::invalidToken));
             QCoreApplication::exit(1);
             return;
         }
-        say(stdout, QStringLiteral("Bot verified: @") + *username);
+        say(stdout, QStringLiteral("Bot verified: @") + check.username);
         backend.saveBotToken(*token);
         sinceSave.start();
-        say(stdout, QStringLiteral("Send /start to @%1 in Telegram…").arg(*username));
+        say(stdout, QStringLiteral("Send /start to @%1 in Telegram…").arg(check.username));
         search.start(*token);
     });
     const int code = application.exec();

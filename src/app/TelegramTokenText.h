@@ -21,6 +21,12 @@ inline constexpr char shapeHint[] = "The token looks like: 123456789:ABCdef…";
 QString pasteTip(Platform::Kind platform);
 QString pasteTipWords(Platform::Kind platform);
 
+// What a token test says when Telegram refused the token, and when Telegram could not be asked at all
+// (no route, no name, a time-out): that says nothing about the token, which stays as typed.
+inline constexpr char invalidToken[] = "Invalid token. Please check and try again.";
+inline constexpr char unreachable[] =
+    "Telegram could not be reached. Check your internet connection and try again.";
+
 // Telegram's deep link to @BotFather, and a bot's public web link.
 inline constexpr char botFatherLink[] = "tg://resolve?domain=BotFather";
 QString botLink(const QString& username);

@@ -216,8 +216,16 @@ void HalvexClient::fetchTelegramStatus(QObject* context, Done<std::optional<Tele
 
 void HalvexClient::saveTelegramToken(const QString& token, QObject* context, Done<bool> done)
 {
-    sendForSuccess(post(QStringLiteral("api/config/chat-id"), {{QStringLiteral("token"), token}}), context,
-                   std::move(done));
+    storeTelegramToken(token, context, [done](const TokenSaveOutcome& outcome) { done(outcome.saved); });
+}
+
+void HalvexClient::storeTelegramToken(const QString& token, QObject* context, Done<TokenSaveOutcome> done)
+{
+    send(post(QStringLiteral("api/config/chat-id"), {{QStringLiteral("token"), token}}), context,
+         [done](const HttpOutcome& outcome) {
+             const auto reply = decodeReply<GenericResponse>(outcome, &GenericResponse::fromJson);
+             done({reply.value && reply.value->success, refusalOf(outcome)});
+         });
 }
 
 void HalvexClient::authorizeTelegram(QObject* context, Done<std::optional<TelegramAuthResult>> done)

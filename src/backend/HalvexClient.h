@@ -30,6 +30,14 @@ public:
         std::optional<QString> refusal;
     };
 
+    // What a token save gave: whether the backend stored the token and, when it turned it down (a
+    // status other than 200), the reason it gave in its "error" field.
+    struct TokenSaveOutcome
+    {
+        bool saved = false;
+        std::optional<QString> refusal;
+    };
+
     struct Timeouts
     {
         int requestMs = 60000;
@@ -57,6 +65,8 @@ public:
     void fetchXMTPStatus(QObject* context, Done<std::optional<XMTPStatus>> done);
     void fetchTelegramStatus(QObject* context, Done<std::optional<TelegramStatus>> done);
     void saveTelegramToken(const QString& token, QObject* context, Done<bool> done);
+    // saveTelegramToken with the backend's refusal kept, for the screens that show it.
+    void storeTelegramToken(const QString& token, QObject* context, Done<TokenSaveOutcome> done);
     void authorizeTelegram(QObject* context, Done<std::optional<TelegramAuthResult>> done);
     void disconnectTelegram(QObject* context, Done<bool> done);
     void fetchAutomations(QObject* context, Done<QList<Automation>> done);

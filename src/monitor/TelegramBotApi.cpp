@@ -249,15 +249,26 @@ void TelegramBotApi::askForUpdatesAfterWebhookRemoval(const QString& token, QObj
 
 void TelegramBotApi::validateTelegramToken(const QString& token, QObject* context, OptionalTextDone done)
 {
+    checkTelegramToken(token, context, [done = std::move(done)](const TokenCheck& check) {
+        done(check.verdict == TokenCheck::Verdict::Valid ? std::optional(check.username) : std::nullopt);
+    });
+}
+
+void TelegramBotApi::checkTelegramToken(const QString& token, QObject* context,
+                                        std::function<void(const TokenCheck&)> done)
+{
     call("GET", token, QStringLiteral("/getMe"), std::nullopt, m_timeouts.standard, context,
          [done = std::move(done)](const HttpOutcome& outcome) {
+             using Verdict = TokenCheck::Verdict;
+             if (!outcome.isHttpReply())
+                 return done({Verdict::Unreachable, {}});
              if (!outcome.isOk())
-                 return done(std::nullopt);
+                 return done({Verdict::Invalid, {}});
              const QJsonDocument document = QJsonDocument::fromJson(outcome.body);
              const QJsonValue username =
                  document.object()[QLatin1String("result")][QLatin1String("username")];
              if (!document.isObject() || !username.isString())
-                 return done(std::nullopt);
-             done(username.toString());
+                 return done({Verdict::Invalid, {}});
+             done({Verdict::Valid, username.toString()});
          });
 }

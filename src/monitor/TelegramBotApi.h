@@ -36,6 +36,15 @@ public:
         QString displayApp;
     };
 
+    // What Telegram said of a token: its bot's username, or why there is none. A getMe that got no
+    // answer at all (no route, no name, a time-out) says nothing about the token.
+    struct TokenCheck
+    {
+        enum class Verdict { Valid, Invalid, Unreachable };
+        Verdict verdict = Verdict::Invalid;
+        QString username; // when valid
+    };
+
     using Done = std::function<void()>;
     using OptionalTextDone = std::function<void(const std::optional<QString>&)>;
     using UpdatesDone = std::function<void(const std::optional<QJsonArray>&)>;
@@ -77,6 +86,8 @@ public:
     void fetchChatId(const QString& token, QObject* context, OptionalTextDone done);
     // The bot's username when the token is accepted; none otherwise.
     void validateTelegramToken(const QString& token, QObject* context, OptionalTextDone done);
+    void checkTelegramToken(const QString& token, QObject* context,
+                            std::function<void(const TokenCheck&)> done);
 
     // Every printed line goes through this: Qt's error descriptions often quote the request URL, and
     // the URL holds the token.

@@ -121,6 +121,14 @@ Rectangle {
                     onClicked: card.model.save()
                 }
             }
+            Text {
+                objectName: "cardSaveError"
+                visible: card.model.saveError !== ""
+                Layout.fillWidth: true
+                text: card.model.saveError
+                color: Obsidian.orange
+                font.pixelSize: 12; wrapMode: Text.WordWrap
+            }
             LinkButton { objectName: "cardBotFather"; text: "Open @BotFather in Telegram"; onClicked: card.model.openBotFather() }
             RowLayout {
                 spacing: 5

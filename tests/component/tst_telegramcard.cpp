@@ -159,8 +159,28 @@ private Q_SLOTS:
         card.save();
         QTRY_VERIFY(!card.savingToken());
         QCOMPARE(card.botToken(), "123:abc");
+        QCOMPARE(card.saveError(), "The token was not saved: the backend did not store it.");
         QTest::qWait(100);
         QCOMPARE(m_rig->backend.requestsTo("GET", "/api/config/bot-info").size(), loads); // no refresh
+        card.setBotToken("123:abd"); // an edit clears the reason
+        QCOMPARE(card.saveError(), QString());
+    }
+
+    // The backend's reason is shown as it gave it: an unreachable Telegram is not a wrong token.
+    void failedSaveShowsTheBackendsReason()
+    {
+        m_rig->backend.telegramStatus = {};
+        m_rig->backend.chatIdReply = {
+            502,
+            R"({"success":false,"error":"Telegram could not be reached: check the internet connection and try again"})"};
+        TelegramCardModel& card = makeCard();
+        QTRY_COMPARE(card.cardState(), int(TelegramCardModel::Setup));
+        card.setBotToken("123:abc");
+        card.save();
+        QTRY_VERIFY(!card.savingToken());
+        QCOMPARE(card.saveError(),
+                 "Telegram could not be reached: check the internet connection and try again");
+        QCOMPARE(card.botToken(), "123:abc");
     }
 
     void authorizationShowsTheBackendsWords_data()

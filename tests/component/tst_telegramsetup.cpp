@@ -6,6 +6,7 @@
 #include "monitor/TelegramTexts.h"
 #include "platform/Autostart.h"
 #include "platform/Settings.h"
+#include "support/LoopbackPort.h"
 #include "support/TestEnvironment.h"
 
 #include <QSignalSpy>
@@ -91,6 +92,33 @@ private Q_SLOTS:
         QVERIFY(!setup.canSave());
         setup.setBotToken("123:other"); // editing clears the error too
         QCOMPARE(setup.testError(), QString());
+    }
+
+    // A getMe that never reached Telegram is no verdict on the token: the test says so and the token
+    // stays as typed, to be tested again.
+    void unreachableTelegramIsNotAnInvalidToken_data()
+    {
+        QTest::addColumn<bool>("refused"); // else: no answer before the time-out
+        QTest::newRow("connection refused") << true;
+        QTest::newRow("timed out") << false;
+    }
+    void unreachableTelegramIsNotAnInvalidToken()
+    {
+        QFETCH(bool, refused);
+        TelegramSetupModel::Options options;
+        options.botApiOrigin =
+            refused ? QStringLiteral("http://127.0.0.1:%1").arg(closedLoopbackPort()) : m_api->origin();
+        m_api->queueReply("getMe",
+                          {200, R"({"ok":true,"result":{"username":"late_bot"}})", "application/json", true});
+        m_model = std::make_unique<TelegramSetupModel>(options);
+        m_model->api().setTimeouts({300ms, 300ms});
+        m_model->setBotToken("123456:ABC-def");
+        m_model->testToken();
+        QTRY_VERIFY(!m_model->isTesting());
+        QCOMPARE(m_model->testError(),
+                 "Telegram could not be reached. Check your internet connection and try again.");
+        QVERIFY(!m_model->canSave());
+        QCOMPARE(m_model->botToken(), "123456:ABC-def");
     }
 
     void emptyTokenIsNotTested()

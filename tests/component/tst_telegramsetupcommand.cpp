@@ -1,6 +1,7 @@
 #include "fakes/FakeBotApi.h"
 #include "monitor/TelegramTexts.h"
 #include "platform/Settings.h"
+#include "support/LoopbackPort.h"
 #include "support/TestEnvironment.h"
 
 #include <QDir>
@@ -95,6 +96,22 @@ private Q_SLOTS:
         QCOMPARE(Settings().telegramBotToken(), std::nullopt);
         QCOMPARE(readFile(envPath()), "PORT=3456\nTELEGRAM_BOT_TOKEN=old\n");
         QCOMPARE(m_api->requests("getUpdates").size(), 0);
+    }
+
+    // A getMe that never reached Telegram says nothing of the token: the reason is that, and nothing
+    // is stored.
+    void saysWhenTelegramCannotBeReached()
+    {
+        const QString nowhere = QStringLiteral("http://127.0.0.1:%1").arg(closedLoopbackPort());
+        const Run run =
+            runSetup({"telegram-setup"}, (token + "\n").toUtf8(), {{"HALVEX_TELEGRAM_API", nowhere}});
+        QCOMPARE(run.exitCode, 1);
+        QVERIFY2(
+            run.err.contains("Telegram could not be reached. Check your internet connection and try again."),
+            qPrintable(run.err));
+        QVERIFY2(!run.err.contains("Invalid token"), qPrintable(run.err));
+        QCOMPARE(Settings().telegramBotToken(), std::nullopt);
+        QCOMPARE(readFile(envPath()), "PORT=3456\nTELEGRAM_BOT_TOKEN=old\n");
     }
 
     void givesUpWhenNobodyWritesToTheBot()
