@@ -3,6 +3,10 @@
 #include "app/AppState.h"
 #include "model/TextUtil.h"
 
+#include <QSet>
+
+#include <algorithm>
+
 ScriptEditor::ScriptEditor(AppState& state, std::optional<CustomSkillDef> existing, QObject* parent)
     : QObject(parent), m_state(state), m_existing(std::move(existing))
 {
@@ -82,9 +86,28 @@ void ScriptEditor::save()
                                            [this](bool saved) { finishSave(saved); });
         return;
     }
-    m_state.client().createCustomSkill(
-        m_name, icon, m_script, this,
-        [this](const std::optional<CustomSkillDef>& created) { finishSave(created.has_value()); });
+    QSet<QString> known;
+    for (const CustomSkillDef& skill : m_state.customSkills())
+        known.insert(skill.id);
+    m_state.client().createCustomSkill(m_name, icon, m_script, this,
+                                       [this, wanted = CustomSkillDef{QString(), m_name, icon, m_script},
+                                        known](const std::optional<CustomSkillDef>& created) {
+                                           if (created)
+                                               return finishSave(true);
+                                           findCreated(wanted, known);
+                                       });
+}
+
+// A create whose answer was lost or unreadable may still have been stored: a second Save would store
+// the script twice. The backend's list tells, before Save is offered again.
+void ScriptEditor::findCreated(const CustomSkillDef& wanted, const QSet<QString>& known)
+{
+    m_state.client().fetchCustomSkills(this, [this, wanted, known](const QList<CustomSkillDef>& skills) {
+        finishSave(std::ranges::any_of(skills, [&](const CustomSkillDef& skill) {
+            return !known.contains(skill.id) && skill.name == wanted.name && skill.emoji == wanted.emoji &&
+                   skill.script == wanted.script;
+        }));
+    });
 }
 
 void ScriptEditor::finishSave(bool saved)

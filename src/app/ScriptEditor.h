@@ -3,6 +3,7 @@
 #include "backend/BackendRecords.h"
 
 #include <QObject>
+#include <QSet>
 #include <QString>
 
 #include <optional>
@@ -77,6 +78,7 @@ private:
     void setTesting(bool testing);
     void setTestResult(const std::optional<QString>& result);
     void setSaveError(const QString& error);
+    void findCreated(const CustomSkillDef& wanted, const QSet<QString>& known);
     void finishSave(bool saved);
 
     AppState& m_state;
