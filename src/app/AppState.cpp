@@ -146,6 +146,7 @@ void AppState::checkConnection()
         if (assign(m_isConnected, connected))
             Q_EMIT isConnectedChanged();
         setBackendAnswering(connected);
+        Q_EMIT connectionChecked();
     });
 }
 

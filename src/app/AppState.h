@@ -91,6 +91,8 @@ public:
 
 Q_SIGNALS:
     void isConnectedChanged();
+    // Every answered connection check, whether or not it changed isConnected.
+    void connectionChecked();
     void backendAnsweringChanged();
     void alertsChanged();
     void engineAlertsChanged();

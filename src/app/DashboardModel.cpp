@@ -51,6 +51,9 @@ DashboardModel::DashboardModel(AppState& state, Options options, QObject* parent
     connect(&m_state, &AppState::isConnectedChanged, this, &DashboardModel::servicesChanged);
     connect(&m_state.backend(), &BackendManager::serviceInstalledChanged, this,
             &DashboardModel::servicesChanged);
+    // A unit installed or removed while the dashboard is open shows at the next connection check.
+    connect(&m_state, &AppState::connectionChecked, this,
+            [this] { m_state.backend().refreshServiceInstalled(); });
     connect(&m_state.engine(), &MonitorEngine::isMonitoringChanged, this, &DashboardModel::monitoringChanged);
     m_state.backend().refreshServiceInstalled();
     regroup();

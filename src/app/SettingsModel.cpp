@@ -27,6 +27,7 @@ SettingsModel::SettingsModel(AppState& state, Probes probes, QObject* parent)
     : QObject(parent), m_state(state), m_probes(std::move(probes))
 {
     connect(&m_state.engine(), &MonitorEngine::isMonitoringChanged, this, &SettingsModel::monitoringChanged);
+    connect(&m_state.engine(), &MonitorEngine::watchStatesChanged, this, &SettingsModel::monitoringChanged);
     connect(&m_state, &AppState::alertsChanged, this, &SettingsModel::alertsStoredChanged);
 }
 
@@ -71,8 +72,26 @@ bool SettingsModel::isMonitoring() const
 
 QString SettingsModel::monitoringText() const
 {
-    return isMonitoring() ? QStringLiteral("Active — camera, microphone & location monitored")
-                          : QStringLiteral("Stopped");
+    // The same watch states as the panel's sensor rows: a source that cannot watch is not named.
+    QStringList watched;
+    for (const char* type : {"camera", "microphone", "location"}) {
+        if (m_state.engine().watchState(QLatin1String(type)) == MonitorEngine::WatchState::Monitored)
+            watched.append(QLatin1String(type));
+    }
+    return monitoringText(isMonitoring(), watched);
+}
+
+QString SettingsModel::monitoringText(bool monitoring, const QStringList& watchedTypes)
+{
+    if (!monitoring)
+        return QStringLiteral("Stopped");
+    if (watchedTypes.isEmpty())
+        return QStringLiteral("Active — nothing can be watched on this computer");
+    QString names = watchedTypes.constLast();
+    if (watchedTypes.size() > 1)
+        names = watchedTypes.first(watchedTypes.size() - 1).join(QStringLiteral(", ")) +
+                QStringLiteral(" & ") + names;
+    return QStringLiteral("Active — %1 monitored").arg(names);
 }
 
 QString SettingsModel::monitoringButtonText() const

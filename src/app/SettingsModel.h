@@ -54,6 +54,9 @@ public:
     bool xmtpRunning() const { return m_xmtpRunning; }
     bool isMonitoring() const;
     QString monitoringText() const;
+    // "Active — camera, microphone & location monitored", naming only the types really watched
+    // ("camera", "microphone", "location", in that order); "Stopped" while not monitoring.
+    static QString monitoringText(bool monitoring, const QStringList& watchedTypes);
     QString monitoringButtonText() const;
     int alertsStored() const;
     bool isMacOS() const;

@@ -2,6 +2,7 @@
 #include "app/DashboardModel.h"
 #include "app/DashboardRules.h"
 #include "app/SettingsModel.h"
+#include "monitor/AccessSource.h"
 #include "monitor/MonitorEngine.h"
 #include "platform/Settings.h"
 #include "support/FakeBackendHome.h"
@@ -46,10 +47,19 @@ QByteArray readFile(const QString& path)
     return file.readAll();
 }
 
+// A source that reports nothing by itself; tests emit its signals.
+class SilentSource : public AccessSource
+{
+public:
+    void start() override {}
+    void stop() override {}
+};
+
 } // namespace
 
 // The dashboard's and the settings window's view models against a real AppState talking to a fake
 // backend: the feed limit, the counters, block, the services card, XMTP and clearing the alerts.
+
 class DashboardModelTest : public QObject
 {
     Q_OBJECT
@@ -181,6 +191,26 @@ private Q_SLOTS:
         QCOMPARE(model.showStartButton(), shown);
     }
 
+    // A unit installed or removed while the dashboard is open: the next connection check sees it.
+    void startButtonFollowsTheUnit()
+    {
+        fakeSystemctl("not-found\n");
+        m_rig->backend.goDown();
+        start();
+        DashboardModel model(*m_state, withStartDelay(300));
+        QTRY_VERIFY(m_systemctl->calls().size() >= 1);
+        QTest::qWait(100);
+        QVERIFY(!model.showStartButton());
+
+        m_systemctl->setScriptBody("echo loaded\n");
+        m_state->checkConnection();
+        QTRY_VERIFY(model.showStartButton());
+
+        m_systemctl->setScriptBody("echo not-found\n");
+        m_state->checkConnection();
+        QTRY_VERIFY(!model.showStartButton());
+    }
+
     void startShowsStartingForTheDelay()
     {
         fakeSystemctl("loaded\n");
@@ -197,10 +227,13 @@ private Q_SLOTS:
         model.startBackend(); // ignored while starting
         QTRY_VERIFY(!model.restartingBackend());
         QVERIFY(clock.elapsed() >= 400);
-        QTRY_COMPARE(m_systemctl->calls().size(), before + 2);
+        // The connection check that ends "Starting…" asks systemd again whether the unit is there.
+        QTRY_COMPARE(m_systemctl->calls().size(), before + 3);
         const QList<QStringList> calls = m_systemctl->calls().mid(before);
-        QCOMPARE(calls, (QList<QStringList>{{"--user", "stop", "halvex-backend.service"},
-                                            {"--user", "start", "halvex-backend.service"}}));
+        QCOMPARE(calls, (QList<QStringList>{
+                            {"--user", "stop", "halvex-backend.service"},
+                            {"--user", "start", "halvex-backend.service"},
+                            {"--user", "show", "-p", "LoadState", "--value", "halvex-backend.service"}}));
         QVERIFY(!model.isConnected());
         QVERIFY(model.showStartButton());
     }
@@ -257,11 +290,15 @@ private Q_SLOTS:
         QCOMPARE(model.alertsStored(), 2);
     }
 
+    // The line names only what is really watched, from the same watch states as the panel's rows.
     void monitoringStartsAndStops()
     {
         Settings().setProtectionEnabled(false);
         start();
+        auto* source = new SilentSource;
+        m_state->engine().setSources({source});
         SettingsModel model(*m_state);
+        QSignalSpy changed(&model, &SettingsModel::monitoringChanged);
         QCOMPARE(model.monitoringText(), "Stopped");
         QCOMPARE(model.monitoringButtonText(), "Start Monitoring");
         model.toggleMonitoring();
@@ -269,8 +306,35 @@ private Q_SLOTS:
         QCOMPARE(model.monitoringText(),
                  QString::fromUtf8("Active — camera, microphone & location monitored"));
         QCOMPARE(model.monitoringButtonText(), "Stop Monitoring");
+        const qsizetype before = changed.size();
+        Q_EMIT source->watchUnavailable("location", "no GeoClue");
+        QVERIFY(changed.size() > before);
+        QCOMPARE(model.monitoringText(), QString::fromUtf8("Active — camera & microphone monitored"));
         model.toggleMonitoring();
         QTRY_VERIFY(!model.isMonitoring());
+    }
+
+    void monitoringLineNamesWhatIsWatched_data()
+    {
+        QTest::addColumn<bool>("monitoring");
+        QTest::addColumn<QStringList>("watched");
+        QTest::addColumn<QString>("line");
+        const QStringList all{"camera", "microphone", "location"};
+        QTest::newRow("all") << true << all << "Active — camera, microphone & location monitored";
+        QTest::newRow("no location") << true << QStringList{"camera", "microphone"}
+                                     << "Active — camera & microphone monitored";
+        QTest::newRow("microphone alone")
+            << true << QStringList{"microphone"} << "Active — microphone monitored";
+        QTest::newRow("nothing watchable")
+            << true << QStringList{} << "Active — nothing can be watched on this computer";
+        QTest::newRow("stopped") << false << all << "Stopped";
+    }
+    void monitoringLineNamesWhatIsWatched()
+    {
+        QFETCH(bool, monitoring);
+        QFETCH(QStringList, watched);
+        QFETCH(QString, line);
+        QCOMPARE(SettingsModel::monitoringText(monitoring, watched), line);
     }
 
     void linuxSourcesAreProbed()
