@@ -20,7 +20,6 @@ struct ProfileRow
     QStringView title;
     QStringView icon;
     QStringView cardSummary;
-    int cardTaskCount;
     std::span<const QStringView> addedSkills;
     std::span<const FeatureRow> features;
 };
@@ -84,10 +83,9 @@ constexpr std::array<FeatureRow, 6> paranoidFeatures{{
 }};
 
 constexpr std::array<ProfileRow, 3> profiles{{
-    {u"essentiel", u"Essential", u"shield.fill", u"Camera, mic, RAM", 5, essentialSkills, essentialFeatures},
-    {u"business", u"Business", u"briefcase.fill", u"+ Network, VPN, WiFi", 12, businessSkills,
-     businessFeatures},
-    {u"paranoid", u"Paranoid", u"lock.shield.fill", u"+ Threats, full audit", 28, paranoidSkills,
+    {u"essentiel", u"Essential", u"shield.fill", u"Camera, mic, RAM", essentialSkills, essentialFeatures},
+    {u"business", u"Business", u"briefcase.fill", u"+ Network, VPN, WiFi", businessSkills, businessFeatures},
+    {u"paranoid", u"Paranoid", u"lock.shield.fill", u"+ Threats, full audit", paranoidSkills,
      paranoidFeatures},
 }};
 
@@ -113,10 +111,11 @@ ProfileInfo info(QStringView key)
     const ProfileRow* profile = findProfile(key);
     if (!profile)
         return {key.toString(), QStringLiteral("shield.fill"), std::nullopt, std::nullopt, {}};
+    // The card counts what the profile really automates.
     ProfileInfo info{TextUtil::staticText(profile->title),
                      TextUtil::staticText(profile->icon),
                      TextUtil::staticText(profile->cardSummary),
-                     profile->cardTaskCount,
+                     int(profileSkills(key)->size()),
                      {}};
     for (const FeatureRow& feature : profile->features)
         info.features.append({TextUtil::staticText(feature.emoji), TextUtil::staticText(feature.text)});

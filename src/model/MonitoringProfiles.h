@@ -24,7 +24,7 @@ struct ProfileInfo
     QString title;
     QString icon; // symbol name
     std::optional<QString> cardSummary;
-    // The number on the card; a fixed figure, not the length of the profile's skill list.
+    // The number on the card: how many skills the profile automates.
     std::optional<int> cardTaskCount;
     QList<ProfileFeature> features;
 };

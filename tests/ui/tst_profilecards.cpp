@@ -63,7 +63,7 @@ private Q_SLOTS:
         const QStringList expected[] = {
             {"essentiel", "Essential", "shield.fill", "5 tasks", "Camera, mic, RAM"},
             {"business", "Business", "briefcase.fill", "12 tasks", "+ Network, VPN, WiFi"},
-            {"paranoid", "Paranoid", "lock.shield.fill", "28 tasks", "+ Threats, full audit"},
+            {"paranoid", "Paranoid", "lock.shield.fill", "36 tasks", "+ Threats, full audit"},
         };
         for (int i = 0; i < 3; ++i) {
             const QVariantMap card = cards.at(i).toMap();

@@ -221,7 +221,7 @@ private Q_SLOTS:
         QTest::newRow("paranoid") << "paranoid"
                                   << "Paranoid"
                                   << "lock.shield.fill"
-                                  << "+ Threats, full audit" << 28 << 6 << "💼 Everything in Business, plus:";
+                                  << "+ Threats, full audit" << 36 << 6 << "💼 Everything in Business, plus:";
         QTest::newRow("unknown") << "custom-x"
                                  << "custom-x"
                                  << "shield.fill"
@@ -245,6 +245,13 @@ private Q_SLOTS:
         QCOMPARE(info.features.size(), featureCount);
         if (featureCount > 0)
             QCOMPARE(info.features[0].emoji + u' ' + info.features[0].text, firstFeature);
+    }
+
+    // The card promises what activating the profile then shows as active tasks.
+    void cardCountsWhatTheProfileAutomates()
+    {
+        for (QStringView key : MonitoringProfiles::keys())
+            QCOMPARE(MonitoringProfiles::info(key).cardTaskCount, int(profileSkills(key)->size()));
     }
 
     void paranoidFeatureRows()
