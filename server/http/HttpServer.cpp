@@ -2,7 +2,6 @@
 
 #include "http/SocketDiag.h"
 #include "http/TcpSocketOwner.h"
-#include "platform/Diagnostics.h"
 
 #include <QTcpSocket>
 
@@ -18,22 +17,22 @@ bool HttpServer::listen()
     return m_server.listen(QHostAddress::LocalHost, m_options.port);
 }
 
-bool HttpServer::isOwnUsersSocket(const QTcpSocket& socket, quint64* inode) const
+std::optional<uint> HttpServer::socketOwner(const QTcpSocket& socket, quint64* inode) const
 {
     if (m_options.useSocketDiag) {
         // The client's socket: its own end is our peer, its other end is us.
         const SocketDiag::Lookup found = SocketDiag::findTcp(socket.peerAddress(), socket.peerPort(),
                                                              socket.localAddress(), socket.localPort());
         if (found.answered) {
-            if (found.socket)
-                *inode = found.socket->inode;
-            return found.socket && found.socket->uid == ::geteuid();
+            if (!found.socket)
+                return std::nullopt;
+            *inode = found.socket->inode;
+            return uint(found.socket->uid);
         }
     }
     const TcpSocketOwner::Endpoints endpoints{socket.peerAddress().toIPv4Address(), socket.peerPort(),
                                               socket.localAddress().toIPv4Address(), socket.localPort()};
-    const std::optional<uint> owner = TcpSocketOwner::lookup(m_options.procRoot, endpoints);
-    return owner && *owner == ::geteuid();
+    return TcpSocketOwner::lookup(m_options.procRoot, endpoints);
 }
 
 void HttpServer::acceptPending()
@@ -45,11 +44,9 @@ void HttpServer::acceptPending()
             continue;
         }
         quint64 inode = 0;
-        const bool own = isOwnUsersSocket(*socket, &inode);
-        if (m_options.checkPeerOwner && !own) {
-            Diagnostics::print(
-                QStringLiteral("[halvexd] refused a connection from another user's socket (port %1)")
-                    .arg(socket->peerPort()));
+        const std::optional<uint> owner = socketOwner(*socket, &inode);
+        if (m_options.checkPeerOwner && owner != ::geteuid()) {
+            m_refusals.refused(owner, socket->peerPort());
             socket->abort();
             socket->deleteLater();
             continue;

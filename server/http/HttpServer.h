@@ -1,6 +1,7 @@
 #pragma once
 
 #include "http/HttpConnection.h"
+#include "http/RefusalLog.h"
 
 #include <QObject>
 #include <QTcpServer>
@@ -36,8 +37,8 @@ public:
 
 private:
     void acceptPending();
-    // Whether the client's socket is this user's, and its inode when the kernel told.
-    bool isOwnUsersSocket(const QTcpSocket& socket, quint64* inode) const;
+    // The user owning the client's socket, and its inode when the kernel told; none when not found.
+    std::optional<uint> socketOwner(const QTcpSocket& socket, quint64* inode) const;
 
     Options m_options;
     QTcpServer m_server;
@@ -45,4 +46,5 @@ private:
 
     RequestHandler m_handler;
     QList<HttpConnection*> m_open;
+    RefusalLog m_refusals;
 };
