@@ -24,6 +24,8 @@ Popup {
     anchors.centerIn: parent
     width: 340
     modal: true
+    // The keyboard comes here, so Escape reaches it.
+    focus: true
     padding: 20
     background: Rectangle { color: Obsidian.raised; radius: 12; border.color: Obsidian.border }
 

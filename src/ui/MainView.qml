@@ -63,12 +63,23 @@ Rectangle {
             enabled: root.model.showStrike
             onActivated: root.model.showStrike = false
         }
-        Loader {
+        // Long results make a tall sheet: on a short window it scrolls.
+        Flickable {
+            objectName: "strikeScroll"
             anchors.centerIn: parent
-            active: root.model.strike !== null
-            sourceComponent: StrikeBackSheet {
-                scan: root.model.strike
-                onCloseRequested: root.model.showStrike = false
+            width: strikeLoader.width
+            height: Math.min(strikeLoader.height, parent.height - 32)
+            contentWidth: strikeLoader.width
+            contentHeight: strikeLoader.height
+            boundsBehavior: Flickable.StopAtBounds
+            clip: true
+            Loader {
+                id: strikeLoader
+                active: root.model.strike !== null
+                sourceComponent: StrikeBackSheet {
+                    scan: root.model.strike
+                    onCloseRequested: root.model.showStrike = false
+                }
             }
         }
     }

@@ -61,7 +61,7 @@ Rectangle {
                             text: row.modelData.result
                             color: row.modelData.status === "threat" ? Obsidian.orange : Obsidian.dim
                             font.pixelSize: 10; font.family: "monospace"
-                            wrapMode: Text.WrapAnywhere; maximumLineCount: 3; elide: Text.ElideRight
+                            wrapMode: Text.WrapAnywhere
                             Layout.fillWidth: true
                         }
                     }

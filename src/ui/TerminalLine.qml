@@ -30,6 +30,7 @@ Item {
         spacing: 8
         Text {
             text: "\u203A"
+            Layout.alignment: Qt.AlignTop
             color: line.terminalGreen
             font.family: "monospace"
             font.pixelSize: 14
@@ -42,9 +43,10 @@ Item {
             color: Qt.rgba(0.92, 0.96, 1.0, 1)
             font.pixelSize: 12
             font.weight: Font.DemiBold
-            elide: Text.ElideRight
+            // What was sent stays readable in full: a long line wraps like a reply.
+            wrapMode: Text.WrapAtWordBoundaryOrAnywhere
         }
-        Text { text: line.time; color: Qt.rgba(1, 1, 1, 0.2); font.pixelSize: 9 }
+        Text { text: line.time; color: Qt.rgba(1, 1, 1, 0.2); font.pixelSize: 9; Layout.alignment: Qt.AlignTop }
     }
 
     TextEdit {

@@ -197,6 +197,45 @@ private Q_SLOTS:
         QVERIFY(item("newScriptTile")->isVisible());
     }
 
+    // What was sent stays readable in full: a line wider than the transcript wraps.
+    void aLongTypedLineWraps()
+    {
+        click("commandField");
+        const QByteArray longLine =
+            "what is listening on every port of this machine and which program opened "
+            "each of them since the last reboot of the computer please";
+        type(longLine.constData());
+        QTest::keyClick(m_window.get(), Qt::Key_Return);
+        QTRY_COMPARE_WITH_TIMEOUT(console()->messageCount(), 2, 15000);
+        QCOMPARE(lineText("userLine_0"), QString::fromLatin1(longLine));
+        QQuickItem* line = item("userLine_0");
+        QVERIFY(QQuickTest::qWaitForPolish(m_window.get()));
+        QVERIFY(!line->property("truncated").toBool());
+        QVERIFY2(line->property("lineCount").toInt() >= 2,
+                 qPrintable(QString::number(line->property("lineCount").toInt())));
+        QVERIFY(line->height() >= line->implicitHeight());
+        QTest::qWait(200);
+        save("console-long-line");
+    }
+
+    // Escape on the script editor is its Cancel: the sheet closes and nothing is saved.
+    void escapeCancelsTheScriptEditor()
+    {
+        click("category_10");
+        QTRY_COMPARE(console()->tiles()->rowCount(), 1);
+        click("newScriptTile");
+        QTRY_VERIFY(isShown("editorTitle"));
+        click("nameField");
+        type("Never saved");
+        QTest::keyClick(m_window.get(), Qt::Key_Escape);
+        QTRY_VERIFY(!isShown("editorTitle"));
+        QTRY_VERIFY(!console()->editor());
+        m_state->loadCustomSkills();
+        QTest::qWait(300);
+        QVERIFY(m_state->customSkills().isEmpty());
+        QCOMPARE(console()->tiles()->rowCount(), 1);
+    }
+
 private:
     CommandConsole* console() { return m_window->model()->console(); }
 

@@ -16,6 +16,7 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QtQml/qqmlextensionplugin.h>
+#include <QtQuickTest/quicktest.h>
 
 Q_IMPORT_QML_PLUGIN(Halvex_UiPlugin)
 
@@ -170,9 +171,12 @@ private Q_SLOTS:
         QTest::qWait(2500);
         QCOMPARE(text("startLabel"), QString::fromUtf8("Starting…"));
         QTRY_COMPARE_WITH_TIMEOUT(text("startLabel"), "Start", 3000);
-        QCOMPARE(m_systemctl->calls().mid(before),
-                 (QList<QStringList>{{"--user", "stop", "halvex-backend.service"},
-                                     {"--user", "start", "halvex-backend.service"}}));
+        // The connection check that ends "Starting…" asks systemd again whether the unit is there.
+        QTRY_COMPARE(
+            m_systemctl->calls().mid(before),
+            (QList<QStringList>{{"--user", "stop", "halvex-backend.service"},
+                                {"--user", "start", "halvex-backend.service"},
+                                {"--user", "show", "-p", "LoadState", "--value", "halvex-backend.service"}}));
         QVERIFY(item("startBackend")->isVisible());
     }
 
@@ -242,6 +246,83 @@ private Q_SLOTS:
         // Escape closes the sheet, as its close button does.
         QTest::keyClick(m_window.get(), Qt::Key_Escape);
         QTRY_VERIFY(!item("threatScanSlot")->isVisible());
+    }
+
+    // "Annuler" closes the confirmation and blocks nothing; a row's details open and close again.
+    void blockCancelledAndDetailsCollapsed()
+    {
+        FakeTool pkill("HALVEX_TOOL_PKILL", {}, 1);
+        m_rig->backend.alerts << alertOf("camera", "zoom.us", QStringLiteral("pid 4242 opened /dev/video0"));
+        openDashboard();
+        QTRY_COMPARE(m_window->model()->feedCount(), 1);
+        click("block_0");
+        QTRY_VERIFY(isShown("confirmTitle"));
+        click("confirmCancel");
+        QTRY_VERIFY(!isShown("confirmTitle"));
+        QTest::qWait(200);
+        QVERIFY(pkill.calls().isEmpty());
+        QCOMPARE(text("blockLabel_0"), "Bloquer");
+
+        QVERIFY(!isShown("details_0"));
+        click("chevron_0");
+        QTRY_VERIFY(isShown("details_0"));
+        click("chevron_0");
+        QTRY_VERIFY(!isShown("details_0"));
+    }
+
+    // A scan's result shows all of its first 120 characters, over as many lines as it takes; the
+    // sheet scrolls when six such rows are taller than the window.
+    void strikeResultsShowInFull()
+    {
+        const QString longResult = QStringLiteral("Checked 214 processes for hidden modules\n"
+                                                  "Kernel modules: 87 loaded, 87 signed\n"
+                                                  "Hidden ports: none\n"
+                                                  "Suspicious files: /tmp/.x11-unix-cache (owner root), "
+                                                  "/var/tmp/.font-cache (owner root)");
+        QVERIFY(longResult.size() > 120);
+        const QString preview = longResult.left(120);
+        QCOMPARE(preview.count(u'\n'), 3);
+        for (const char* id : {"rootkit-scanner", "keylogger-detector", "network-sniff-detector",
+                               "dns-leak-test", "clipboard-monitor", "process-list"})
+            m_rig->backend.commandResults[QString::fromLatin1(id)] = longResult;
+        openDashboard(QSize(1000, 700));
+        QTRY_VERIFY(m_state->isConnected());
+        click("strikeButton");
+        QTRY_VERIFY(isShown("strikeSheet"));
+        QTRY_VERIFY(m_window->model()->strike()->allFinished());
+        QVERIFY(QQuickTest::qWaitForPolish(m_window.get()));
+        for (int i = 0; i < 6; ++i) {
+            const QQuickItem* result = item(qPrintable(QStringLiteral("strikeResult_%1").arg(i)));
+            const QQuickItem* row = item(qPrintable(QStringLiteral("strikeRow_%1").arg(i)));
+            QTRY_COMPARE(result->property("text").toString(), preview);
+            QVERIFY(!result->property("truncated").toBool());
+            QVERIFY2(result->property("lineCount").toInt() >= 4, qPrintable(QString::number(i)));
+            QVERIFY(result->height() >= result->implicitHeight());
+            const QRectF inRow = result->mapRectToItem(row, QRectF(0, 0, result->width(), result->height()));
+            QVERIFY(QRectF(0, 0, row->width(), row->height()).contains(inRow));
+        }
+        const QQuickItem* scroll = item("strikeScroll");
+        const QQuickItem* sheet = item("strikeSheet");
+        QVERIFY(scroll->height() <= m_window->height());
+        QCOMPARE(scroll->property("contentHeight").toReal(), sheet->height());
+        QTest::qWait(200);
+        save(m_window.get(), "strike-long-results");
+    }
+
+    // The Telegram card's disconnect confirmation closed with Escape disconnects nothing.
+    void disconnectDialogEscapeKeepsTheBot()
+    {
+        openDashboard();
+        QTRY_VERIFY(m_state->telegramStatus().has_value());
+        click("tab_settings");
+        QTRY_VERIFY(isShown("disconnectTelegram"));
+        click("disconnectTelegram");
+        QTRY_VERIFY(isShown("disconnectTitle"));
+        QTest::keyClick(m_window.get(), Qt::Key_Escape);
+        QTRY_VERIFY(!isShown("disconnectTitle"));
+        QTest::qWait(200);
+        QCOMPARE(m_rig->backend.requestsTo("POST", "/api/setup").size(), 0);
+        QVERIFY(isShown("telegramConnected"));
     }
 
     // Profiles are confirmed on their sheet, single skills switched on theirs, both reach the backend.

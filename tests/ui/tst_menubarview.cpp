@@ -1,3 +1,4 @@
+#include "app/AppNotifications.h"
 #include "app/AppState.h"
 #include "app/MenuBarModel.h"
 #include "model/L10n.h"
@@ -11,7 +12,9 @@
 
 #include <QQuickItem>
 #include <QQuickView>
+#include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 #include <QtQml/qqmlextensionplugin.h>
 
 Q_IMPORT_QML_PLUGIN(Halvex_UiPlugin)
@@ -106,6 +109,35 @@ private Q_SLOTS:
         click("disconnectButton");
         QTRY_COMPARE(text("telegramState"), "Not connected");
         QVERIFY(item("setUpTelegram")->isVisible());
+    }
+
+    // The panel's own buttons, as the tray application wires them: "Set up Telegram →" asks for the
+    // set-up window, "Open Dashboard" opens the dashboard, "Quit" ends the application.
+    void panelButtonsDoWhatTheySay()
+    {
+        m_rig->backend.telegramStatus = {};
+        Settings().setProtectionEnabled(false);
+        m_state = std::make_unique<AppState>();
+        int dashboards = 0;
+        std::unique_ptr<TrayPanel> made =
+            MenuBarPanel::make(*m_state, TrayPanel::Mode::Window, [&dashboards] { ++dashboards; });
+        m_panel.reset(static_cast<MenuBarPanel*>(made.release()));
+        m_panel->toggle();
+        QVERIFY(QTest::qWaitForWindowExposed(m_panel->view()));
+
+        QSignalSpy onboarding(&AppNotifications::instance(), &AppNotifications::showOnboardingPosted);
+        QTRY_VERIFY(item("setUpTelegram")->isVisible());
+        click("setUpTelegram");
+        QCOMPARE(onboarding.size(), 1);
+        click("openDashboard");
+        QCOMPARE(dashboards, 1);
+
+        QTimer giveUp;
+        giveUp.setSingleShot(true);
+        connect(&giveUp, &QTimer::timeout, qApp, [] { QCoreApplication::exit(1); });
+        giveUp.start(10000);
+        QTimer::singleShot(0, m_panel.get(), [this] { click("quitButton"); });
+        QCOMPARE(QCoreApplication::exec(), 0);
     }
 
     void sheetsEditTheirSettings()

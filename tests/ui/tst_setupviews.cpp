@@ -223,11 +223,31 @@ private Q_SLOTS:
         QTRY_VERIFY(isShown("demoTitle"));
         QCOMPARE(text("demoTitle"), "Essential");
         clickInWindow("demoActivate");
-        QTRY_VERIFY(!isShown("onboardingSheet"));
+        QTRY_VERIFY(!popupOpen("onboardingSheet"));
         QVERIFY(m_state->hasOnboarded());
         QVERIFY(Settings().hasOnboarded());
         QTRY_VERIFY(!m_rig->backend.automationCalls().isEmpty());
         QTRY_VERIFY(m_systemctl->calls().contains(QStringList{"--user", "enable", "halvex-backend.service"}));
+    }
+
+    // Escape on the profile sheet during onboarding cancels that sheet only: onboarding goes on at the
+    // profile step, and nothing is automated.
+    void profileSheetEscapeCancelsOnlyTheSheet()
+    {
+        Settings().setTelegramBotToken("123456:ABC-def");
+        openDashboard();
+        QTRY_VERIFY(isShown("onboardingProfileStep"));
+        clickInWindow("profileCard_paranoid");
+        QTRY_VERIFY(isShown("demoTitle"));
+        QTest::qWait(300); // the sheet's opening transition
+        QTest::keyClick(m_dashboard.get(), Qt::Key_Escape);
+        QTRY_VERIFY(!isShown("demoTitle"));
+        QTest::qWait(300);
+        QVERIFY(popupOpen("onboardingSheet"));
+        QVERIFY(isShown("onboardingProfileStep"));
+        QVERIFY(!m_state->hasOnboarded());
+        QVERIFY(!Settings().hasOnboarded());
+        QCOMPARE(m_rig->backend.automationCalls(), QStringList());
     }
 
     void onboardingSheetEndsOnEscape()
@@ -235,7 +255,7 @@ private Q_SLOTS:
         openDashboard();
         QTRY_VERIFY(isShown("onboardingTokenStep"));
         QTest::keyClick(m_dashboard.get(), Qt::Key_Escape);
-        QTRY_VERIFY(!isShown("onboardingSheet"));
+        QTRY_VERIFY(!popupOpen("onboardingSheet"));
         QVERIFY(Settings().hasOnboarded());
         QVERIFY(m_state->hasOnboarded());
         QVERIFY(QuickItems::click(m_dashboard.get(), "tab_settings")); // the dashboard takes clicks again
@@ -282,6 +302,15 @@ private:
     {
         const QQuickItem* item = QuickItems::find(view, name);
         return item && item->isVisible() && item->opacity() == 1.0;
+    }
+
+    // Whether the named popup is open; a popup is no item, so the search goes through the object tree.
+    bool popupOpen(const char* name)
+    {
+        const QObject* popup = m_dashboard->rootObject()->findChild<QObject*>(QString::fromLatin1(name));
+        if (!popup)
+            qFatal("no popup %s", name);
+        return popup->property("opened").toBool() || popup->property("visible").toBool();
     }
 
     // Popups hang under the window's overlay, beside the root item: search from the content item.
