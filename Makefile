@@ -2,19 +2,21 @@
 # make install: install both programs, the backend's user service and the desktop entry under PREFIX.
 # make test-release: every test in a Release build; make fuzz: each libFuzzer harness for FUZZ_SECONDS;
 # make soak: long runs that print the memory of both programs (not part of CI).
+# make package: the Debian package build/package/halvex_<version>_<arch>.deb, from the same install rules.
 JOBS ?= $(shell nproc)
 PREFIX ?= $(HOME)/.local
 RELEASE_DIR := build/release
 TEST_DIR := build/asan
 RELEASE_TEST_DIR := build/release-tests
 FUZZ_DIR := build/fuzz
+PACKAGE_DIR := build/package
 FUZZ_SECONDS ?= 60
 # ccache keys on paths relative to the checkout, so every clone and work tree shares one cache.
 CMAKE := cmake $(if $(shell command -v ccache),-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 export CCACHE_BASEDIR := $(CURDIR)
 export CCACHE_NOHASHDIR := 1
 
-.PHONY: setup build run install test test-release fuzz soak bench format clean
+.PHONY: setup build run install package test test-release fuzz soak bench format clean
 
 setup:
 	@scripts/setup.sh
@@ -31,6 +33,13 @@ install: setup
 	cmake --build $(RELEASE_DIR) -j $(JOBS)
 	cmake --install $(RELEASE_DIR)
 	@scripts/install-service.sh $(PREFIX)
+
+# Its own Release build for /usr; with ccache it reuses the objects of the other Release builds.
+package: setup
+	$(CMAKE) -S . -B $(PACKAGE_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release -DHALVEX_BUILD_TESTS=OFF \
+		-DHALVEX_BUILD_BENCH=OFF -DCMAKE_INSTALL_PREFIX=/usr
+	cmake --build $(PACKAGE_DIR) -j $(JOBS)
+	cd $(PACKAGE_DIR) && cpack -G DEB
 
 test: setup
 	$(CMAKE) -S . -B $(TEST_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DHALVEX_SANITIZE=ON -DHALVEX_BUILD_BENCH=OFF

@@ -13,9 +13,6 @@ if [[ "$(uname)" == Darwin ]]; then
     exit 0
 fi
 
-if [[ "$prefix" != "$HOME/.local" ]]; then
-    echo "Note: halvex-backend.service starts $HOME/.local/bin/halvexd, not $prefix/bin/halvexd." >&2
-fi
 if ! systemctl --user show-environment >/dev/null 2>&1; then
     echo "No systemd user manager runs in this session: the unit is installed but not started." >&2
     echo "Start $prefix/bin/halvexd yourself, or use make run, which starts it when needed." >&2
