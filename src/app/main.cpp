@@ -1,8 +1,11 @@
 #include "app/BackendCheck.h"
+#include "app/HalvexCommandLine.h"
 #include "app/HeadlessMode.h"
 #include "app/SingleInstance.h"
 #include "app/TelegramSetupCommand.h"
 #include "app/TrayApplication.h"
+#include "monitor/AlertJournal.h"
+#include "platform/CommandLineReply.h"
 #include "platform/Diagnostics.h"
 #include "ui/AppWindows.h"
 #include "ui/DashboardWindow.h"
@@ -14,25 +17,16 @@
 #include <QSGRendererInterface>
 #include <QtQml/qqmlextensionplugin.h>
 
-#include <cstring>
-
 Q_IMPORT_QML_PLUGIN(Halvex_UiPlugin)
 
 namespace {
 
-bool hasArgument(int argc, char** argv, const char* wanted)
+QStringList argumentsOf(int argc, char** argv)
 {
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], wanted) == 0)
-            return true;
-    }
-    return false;
-}
-
-bool hasDisplay()
-{
-    return !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") ||
-           !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    return arguments;
 }
 
 // One Halvex per session: a later launch asks the running one to show its panel (or the dashboard)
@@ -46,31 +40,13 @@ int handOver(SingleInstance::Request request)
     return 0;
 }
 
-} // namespace
-
-int main(int argc, char** argv)
+int monitor(int argc, char** argv, const HalvexCommandLine::Invocation& invocation)
 {
-    QCoreApplication::setOrganizationName(QStringLiteral("Halvex"));
-    QCoreApplication::setApplicationName(QStringLiteral("Halvex"));
-    QCoreApplication::setApplicationVersion(QStringLiteral(HALVEX_VERSION));
-
-    if (argc > 1 && std::strcmp(argv[1], TelegramSetupCommand::name) == 0) {
-        QCoreApplication application(argc, argv);
-        return TelegramSetupCommand::run(application, QCoreApplication::arguments().mid(2));
-    }
-    if (hasArgument(argc, argv, "--check-backend")) {
-        QCoreApplication application(argc, argv);
-        return BackendCheck::run(application);
-    }
-
-#ifdef Q_OS_MACOS
-    const bool headless = hasArgument(argc, argv, "--headless");
-#else
-    const bool headless = hasArgument(argc, argv, "--headless") || !hasDisplay();
-#endif
-    const bool dashboard = hasArgument(argc, argv, "--dashboard");
-    const auto request = dashboard ? SingleInstance::Request::Dashboard : SingleInstance::Request::Panel;
-    if (headless) {
+    if (!invocation.journal)
+        AlertJournal::turnOffForThisProcess();
+    const auto request =
+        invocation.dashboard ? SingleInstance::Request::Dashboard : SingleInstance::Request::Panel;
+    if (HalvexCommandLine::runsHeadless(invocation, HalvexCommandLine::displayAvailable())) {
         QCoreApplication application(argc, argv);
         SingleInstance instance;
         if (instance.claim() == SingleInstance::Role::Secondary)
@@ -88,5 +64,37 @@ int main(int argc, char** argv)
     return TrayApplication::run(
         application,
         {&MenuBarPanel::make, &AppWindows::createSetupWindow, &DashboardWindow::make, &SettingsWindow::make},
-        instance, {.openDashboard = dashboard});
+        instance, {.openDashboard = invocation.dashboard});
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication::setOrganizationName(QStringLiteral("Halvex"));
+    QCoreApplication::setApplicationName(QStringLiteral("Halvex"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(HALVEX_VERSION));
+
+    using HalvexCommandLine::Command;
+    const HalvexCommandLine::Invocation invocation = HalvexCommandLine::parse(argumentsOf(argc, argv));
+    switch (invocation.command) {
+    case Command::Help:
+        return CommandLineReply::show(HalvexCommandLine::help());
+    case Command::Version:
+        return CommandLineReply::show(HalvexCommandLine::versionText());
+    case Command::Refuse:
+        return CommandLineReply::refuse(QStringLiteral("halvex"), invocation.refusal,
+                                        HalvexCommandLine::usage());
+    case Command::TelegramSetup: {
+        QCoreApplication application(argc, argv);
+        return TelegramSetupCommand::run(application, invocation.setupArguments);
+    }
+    case Command::CheckBackend: {
+        QCoreApplication application(argc, argv);
+        return BackendCheck::run(application);
+    }
+    case Command::Monitor:
+        break;
+    }
+    return monitor(argc, argv, invocation);
 }
