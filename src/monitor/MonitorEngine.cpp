@@ -2,6 +2,7 @@
 
 #include "model/Timestamp.h"
 #include "monitor/AccessSource.h"
+#include "monitor/AlertJournal.h"
 #include "monitor/AlertNotice.h"
 #include "monitor/AlertsFile.h"
 #include "monitor/PermissionAudit.h"
@@ -27,6 +28,7 @@ MonitorEngine::MonitorEngine(bool autoStart, QObject* parent)
                           std::chrono::steady_clock::now().time_since_epoch())
                           .count());
     };
+    m_journal = std::make_unique<AlertJournal>();
 }
 
 MonitorEngine::MonitorEngine(bool autoStart, std::unique_ptr<Notifier> notifier, Clock clock, QObject* parent)
@@ -200,6 +202,8 @@ void MonitorEngine::recordAlert(const QString& type, const QString& app,
     const AlertNotice notice = AlertNotice::forAlert(alert);
     if (m_notifier)
         m_notifier->notify(notice.title, notice.body, alert.id());
+    if (m_journal)
+        m_journal->record(alert);
     Q_EMIT alertRecorded(alert);
 }
 
@@ -219,4 +223,9 @@ void MonitorEngine::killApp(const QString& name)
 void MonitorEngine::setForceQuit(std::unique_ptr<const ForceQuit> forceQuit)
 {
     m_forceQuit = std::move(forceQuit);
+}
+
+void MonitorEngine::setAlertJournal(std::unique_ptr<AlertJournal> journal)
+{
+    m_journal = std::move(journal);
 }

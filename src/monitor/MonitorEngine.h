@@ -15,6 +15,7 @@
 #include <vector>
 
 class AccessSource;
+class AlertJournal;
 class AlertsFileWriter;
 class ForceQuit;
 class Notifier;
@@ -40,6 +41,7 @@ public:
 
     explicit MonitorEngine(bool autoStart = false, QObject* parent = nullptr);
     // For tests: a notifier and a clock of their own, and the sources to run instead of the platform's.
+    // Such an engine writes nothing to the systemd journal unless given an AlertJournal.
     MonitorEngine(bool autoStart, std::unique_ptr<Notifier> notifier, Clock clock, QObject* parent = nullptr);
     ~MonitorEngine() override;
 
@@ -64,6 +66,8 @@ public:
     SeenProcesses& seenProcesses() { return m_seenProcesses; }
     // How applications are ended; the platform's own by default.
     void setForceQuit(std::unique_ptr<const ForceQuit> forceQuit);
+    // Where stored alerts are copied for the systemd journal; none copies nothing.
+    void setAlertJournal(std::unique_ptr<AlertJournal> journal);
 
     static QString friendlyAppName(const QString& app);
     static QString cooldownKey(const QString& type, const QString& app);
@@ -114,6 +118,7 @@ private:
     std::unique_ptr<Notifier> m_notifier;
     std::unique_ptr<AlertsFileWriter> m_writer;
     std::unique_ptr<const ForceQuit> m_forceQuit;
+    std::unique_ptr<AlertJournal> m_journal;
     PermissionAudit* m_permissionAudit = nullptr;
     Clock m_clock;
     TelegramBotApi* m_telegramApi = nullptr;

@@ -361,3 +361,12 @@ void Settings::setAnalyticsDeviceId(const QString& id)
 {
     write(SettingsKey::analyticsDeviceId, id);
 }
+
+bool Settings::journalAlerts() const
+{
+    return boolValue(SettingsKey::journalAlerts, true);
+}
+void Settings::setJournalAlerts(bool enabled)
+{
+    write(SettingsKey::journalAlerts, enabled);
+}

@@ -35,6 +35,7 @@ inline constexpr char privacyLevel[] = "privacyLevel";
 inline constexpr char privacyWhitelist[] = "privacyWhitelist";
 inline constexpr char analyticsDidInstall[] = "analyticsDidInstall";
 inline constexpr char analyticsDeviceId[] = "analyticsDeviceId";
+inline constexpr char journalAlerts[] = "journalAlerts";
 } // namespace SettingsKey
 
 class Settings
@@ -96,6 +97,10 @@ public:
     void setAnalyticsDidInstall(bool done);
     std::optional<QString> analyticsDeviceId() const;
     void setAnalyticsDeviceId(const QString& id);
+
+    // Each stored alert also goes to the systemd journal; on unless turned off.
+    bool journalAlerts() const;
+    void setJournalAlerts(bool enabled);
 
     void remove(const char* key);
     bool contains(const char* key) const;
