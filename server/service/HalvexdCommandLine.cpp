@@ -1,23 +1,19 @@
 #include "service/HalvexdCommandLine.h"
 
 #include "platform/ArgumentList.h"
+#include "platform/CommandLineReply.h"
 
 namespace HalvexdCommandLine {
 namespace {
 
 Invocation refused(const QString& reason)
 {
-    Invocation invocation;
-    invocation.command = Command::Refuse;
-    invocation.refusal = reason;
-    return invocation;
+    return CommandLineReply::refused<Invocation>(reason);
 }
 
 Invocation only(Command command)
 {
-    Invocation invocation;
-    invocation.command = command;
-    return invocation;
+    return CommandLineReply::only<Invocation>(command);
 }
 
 QString quoted(const QString& text)

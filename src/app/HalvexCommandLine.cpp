@@ -2,6 +2,7 @@
 
 #include "app/TelegramSetupCommand.h"
 #include "platform/ArgumentList.h"
+#include "platform/CommandLineReply.h"
 
 #include <QtGlobal>
 
@@ -29,17 +30,12 @@ bool isOneOf(const QString& argument, const auto& names)
 
 Invocation refused(const QString& reason)
 {
-    Invocation invocation;
-    invocation.command = Command::Refuse;
-    invocation.refusal = reason;
-    return invocation;
+    return CommandLineReply::refused<Invocation>(reason);
 }
 
 Invocation only(Command command)
 {
-    Invocation invocation;
-    invocation.command = command;
-    return invocation;
+    return CommandLineReply::only<Invocation>(command);
 }
 
 bool isHelp(const QString& argument)

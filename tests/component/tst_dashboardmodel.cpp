@@ -6,6 +6,7 @@
 #include "monitor/MonitorEngine.h"
 #include "platform/Settings.h"
 #include "support/FakeBackendHome.h"
+#include "support/ServiceCalls.h"
 #include "support/TestEnvironment.h"
 
 #include <QDir>
@@ -19,24 +20,6 @@
 #include <memory>
 
 namespace {
-
-// The unit's installed-ness is asked at every connection check, the first one's answer included,
-// which may come at any moment: a service's commands are told apart from those questions.
-QList<QStringList> serviceCommands(const QList<QStringList>& calls)
-{
-    QList<QStringList> commands;
-    for (const QStringList& call : calls) {
-        if (call.value(1) != QLatin1String("show"))
-            commands.append(call);
-    }
-    return commands;
-}
-
-// Whether systemd was asked about the unit after the last command.
-bool askedAfterTheCommands(const QList<QStringList>& calls)
-{
-    return !calls.isEmpty() && calls.constLast().value(1) == QLatin1String("show");
-}
 
 AppState::Options fastOptions()
 {
@@ -245,11 +228,11 @@ private Q_SLOTS:
         model.startBackend(); // ignored while starting
         QTRY_VERIFY(!model.restartingBackend());
         QVERIFY(clock.elapsed() >= 400);
-        QTRY_COMPARE(serviceCommands(m_systemctl->calls().mid(before)),
+        QTRY_COMPARE(ServiceCalls::commands(m_systemctl->calls().mid(before)),
                      (QList<QStringList>{{"--user", "stop", "halvex-backend.service"},
                                          {"--user", "start", "halvex-backend.service"}}));
         // The connection check that ends "Starting…" asks systemd again whether the unit is there.
-        QTRY_VERIFY(askedAfterTheCommands(m_systemctl->calls()));
+        QTRY_VERIFY(ServiceCalls::askedAfterTheCommands(m_systemctl->calls()));
         QVERIFY(!model.isConnected());
         QVERIFY(model.showStartButton());
     }

@@ -8,6 +8,7 @@
 #include "platform/Settings.h"
 #include "support/FakeBackendHome.h"
 #include "support/QuickItems.h"
+#include "support/ServiceCalls.h"
 #include "support/TestEnvironment.h"
 #include "ui/DashboardWindow.h"
 
@@ -21,24 +22,6 @@
 Q_IMPORT_QML_PLUGIN(Halvex_UiPlugin)
 
 namespace {
-
-// The unit's installed-ness is asked at every connection check, the first one's answer included,
-// which may come at any moment: a service's commands are told apart from those questions.
-QList<QStringList> serviceCommands(const QList<QStringList>& calls)
-{
-    QList<QStringList> commands;
-    for (const QStringList& call : calls) {
-        if (call.value(1) != QLatin1String("show"))
-            commands.append(call);
-    }
-    return commands;
-}
-
-// Whether systemd was asked about the unit after the last command.
-bool askedAfterTheCommands(const QList<QStringList>& calls)
-{
-    return !calls.isEmpty() && calls.constLast().value(1) == QLatin1String("show");
-}
 
 SecurityAlert alertOf(const QString& type, const QString& app, std::optional<QString> details = std::nullopt)
 {
@@ -189,11 +172,11 @@ private Q_SLOTS:
         QTest::qWait(2500);
         QCOMPARE(text("startLabel"), QString::fromUtf8("Starting…"));
         QTRY_COMPARE_WITH_TIMEOUT(text("startLabel"), "Start", 3000);
-        QCOMPARE(serviceCommands(m_systemctl->calls().mid(before)),
+        QCOMPARE(ServiceCalls::commands(m_systemctl->calls().mid(before)),
                  (QList<QStringList>{{"--user", "stop", "halvex-backend.service"},
                                      {"--user", "start", "halvex-backend.service"}}));
         // The connection check that ends "Starting…" asks systemd again whether the unit is there.
-        QTRY_VERIFY(askedAfterTheCommands(m_systemctl->calls()));
+        QTRY_VERIFY(ServiceCalls::askedAfterTheCommands(m_systemctl->calls()));
         QVERIFY(item("startBackend")->isVisible());
     }
 

@@ -1,4 +1,5 @@
 #include "app/HalvexCommandLine.h"
+#include "platform/CommandLineReply.h"
 
 #include <QTest>
 
@@ -18,9 +19,7 @@ Invocation monitoring(bool headless, bool dashboard, bool journal)
 
 Invocation command(Command command)
 {
-    Invocation invocation;
-    invocation.command = command;
-    return invocation;
+    return CommandLineReply::only<Invocation>(command);
 }
 
 Invocation setup(const QStringList& arguments)
@@ -32,9 +31,7 @@ Invocation setup(const QStringList& arguments)
 
 Invocation refusal(const QString& reason)
 {
-    Invocation invocation = command(Command::Refuse);
-    invocation.refusal = reason;
-    return invocation;
+    return CommandLineReply::refused<Invocation>(reason);
 }
 
 } // namespace

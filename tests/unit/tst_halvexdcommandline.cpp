@@ -1,3 +1,4 @@
+#include "platform/CommandLineReply.h"
 #include "service/HalvexdCommandLine.h"
 
 #include <QTest>
@@ -18,16 +19,12 @@ Invocation serving(quint16 port, std::optional<QString> workDir, double timeout)
 
 Invocation command(Command command)
 {
-    Invocation invocation;
-    invocation.command = command;
-    return invocation;
+    return CommandLineReply::only<Invocation>(command);
 }
 
 Invocation refusal(const QString& reason)
 {
-    Invocation invocation = command(Command::Refuse);
-    invocation.refusal = reason;
-    return invocation;
+    return CommandLineReply::refused<Invocation>(reason);
 }
 
 } // namespace
