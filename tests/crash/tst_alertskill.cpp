@@ -50,12 +50,20 @@ private Q_SLOTS:
             environment.insert("HALVEX_PLATFORM", "macos");
             environment.insert("HALVEX_CRASH_ROUND", QString::number(round));
             halvex.setProcessEnvironment(environment);
-            // Nobody reads its output: a full pipe must not be what stops it.
-            halvex.setStandardOutputFile(QProcess::nullDevice());
-            halvex.setStandardErrorFile(QProcess::nullDevice());
+            // Nobody reads its output while it runs: a full pipe must not be what stops it. It goes to a
+            // file, whose start says why when the log tool never started.
+            const QString output = home.path() + QStringLiteral("/halvex-round.out");
+            halvex.setStandardOutputFile(output);
+            halvex.setStandardErrorFile(output, QIODevice::Append);
             halvex.start(QStringLiteral(HALVEX_BINARY_DIR "/src/halvex"), {"--headless"});
             QVERIFY(halvex.waitForStarted());
-            QVERIFY2(log.waitForCalls(round + 1, 20000), "the log tool was not started");
+            QVERIFY2(
+                log.waitForCalls(round + 1, 20000),
+                qPrintable(QStringLiteral("the log tool was not started in round %1; halvex %2 and said: %3")
+                               .arg(round)
+                               .arg(halvex.state() == QProcess::NotRunning ? QStringLiteral("had exited")
+                                                                           : QStringLiteral("ran"))
+                               .arg(startOf(output))));
             // Even rounds count the delay from this round's first stored alert: however slow the
             // machine, half the kills land in the middle of the stream.
             if (round % 2 == 0)
@@ -82,6 +90,15 @@ private Q_SLOTS:
     }
 
 private:
+    // The first lines a program wrote to `path`.
+    static QString startOf(const QString& path)
+    {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly))
+            return QStringLiteral("(nothing)");
+        return QString::fromUtf8(file.read(2000));
+    }
+
     // Whether the newest alert in the file is one of `round`'s. A torn file reads as not yet.
     static bool holdsRound(const QString& path, int round)
     {
