@@ -103,7 +103,7 @@ if [[ $session_only -eq 0 ]]; then
     printf '[General]\nserverURL=http://127.0.0.1:%s\nhasOnboarded=true\n' "$port" >"$home/.config/Halvex/Halvex.conf"
     HOME="$home" env -u XDG_CONFIG_HOME "$build/server/halvexd" --port "$port" >"$work/halvexd.log" 2>&1 &
     pids+=($!)
-    HOME="$home" QT_QPA_PLATFORM=xcb env -u XDG_CONFIG_HOME "$build/src/halvex" >"$work/halvex.log" 2>&1 &
+    HOME="$home" QT_QPA_PLATFORM=xcb XDG_SESSION_TYPE=x11 env -u XDG_CONFIG_HOME -u XDG_CURRENT_DESKTOP "$build/src/halvex" >"$work/halvex.log" 2>&1 &
     pids+=($!)
     echo "HOME=$home (halvex and halvexd on port $port; logs in $work)"
     echo "Try it:      DISPLAY=$DISPLAY xdotool search --name Halvex"

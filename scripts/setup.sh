@@ -29,3 +29,9 @@ done
 if $generate; then
     $sudo locale-gen
 fi
+
+# sway refuses to run as root: scripts/wayland-session.sh runs it as this unprivileged user instead.
+if ! id -u halvex-desktop >/dev/null 2>&1; then
+    $sudo useradd --system --user-group --create-home --home-dir /var/lib/halvex-desktop \
+        --shell /usr/sbin/nologin --comment "Halvex test desktop" halvex-desktop
+fi

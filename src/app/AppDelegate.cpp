@@ -49,6 +49,7 @@ void AppDelegate::openOnboardingWindow()
         setup.keepSearching = [this](std::unique_ptr<ChatIdSearch> search) {
             keepSearching(std::move(search));
         };
+        setup.trayShown = !m_options.trayShown || m_options.trayShown();
         m_onboardingWindow = m_options.setupWindow(std::move(setup));
     }
     m_onboardingWindow->show();

@@ -24,6 +24,8 @@ public:
         // Where a token verified in the set-up window goes besides the settings: the backend's
         // environment file, with a restart of the backend. The settings alone when none.
         BackendManager* backend = nullptr;
+        // Whether the tray icon is shown now, for the set-up window's words; shown when unset.
+        std::function<bool()> trayShown = {};
     };
 
     explicit AppDelegate(Options options, QObject* parent = nullptr);

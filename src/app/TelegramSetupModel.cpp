@@ -178,6 +178,10 @@ QString TelegramSetupModel::welcomeText() const
 
 QString TelegramSetupModel::trayHint() const
 {
+    if (!m_options.trayShown)
+        return QStringLiteral(
+            "This desktop shows no tray icons: open Halvex from your applications to bring my "
+            "window back.");
     return PlatformWording::adapt(QStringLiteral("You'll find me in the menu bar, top right of your screen."),
                                   m_options.platform);
 }

@@ -55,6 +55,8 @@ public:
         // Takes over a chat search still waiting when the window finishes, so a /start sent after
         // "Finish" is still answered; without it the search ends with the window.
         KeepSearching keepSearching;
+        // Whether the desktop shows our tray icon; without one the hint points to the launcher.
+        bool trayShown = true;
     };
 
     explicit TelegramSetupModel(QObject* parent = nullptr);

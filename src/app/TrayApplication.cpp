@@ -10,6 +10,7 @@
 #include "monitor/MonitorEngine.h"
 #include "platform/Notifier.h"
 #include "platform/Settings.h"
+#include "platform/SwayBarEdge.h"
 #include "platform/UnixSignals.h"
 
 #include <QApplication>
@@ -45,12 +46,12 @@ private:
     std::unique_ptr<Notifier> m_notifier;
 };
 
-// Whether a system tray is there, giving one that is still starting `graceMs` to appear.
-bool waitForTray(int graceMs = 3000)
+// Whether a tray is there, giving one that is still starting `graceMs` to appear.
+bool waitForTray(const TrayIcon& tray, int graceMs = 3000)
 {
     QElapsedTimer waited;
     waited.start();
-    while (!QSystemTrayIcon::isSystemTrayAvailable()) {
+    while (!tray.isTrayAvailable()) {
         if (waited.elapsed() >= graceMs || QGuiApplication::platformName() == u"offscreen")
             return false;
         QEventLoop pause;
@@ -69,8 +70,11 @@ int run(QApplication& application, const AppViews& views, SingleInstance& instan
     QObject::connect(&signals, &UnixSignals::terminationRequested, &application, &QCoreApplication::quit);
 
     AppState state;
+    bool trayShown = false;
     // A token stored in the set-up window reaches the backend's environment file too.
-    AppDelegate delegate({.setupWindow = views.setupWindow, .backend = &state.backend()});
+    AppDelegate delegate({.setupWindow = views.setupWindow,
+                          .backend = &state.backend(),
+                          .trayShown = [&trayShown] { return trayShown; }});
     // The fast refresh runs only while a view shows what it fetches.
     ViewVisibility visibility;
     state.setViewsShown(visibility.anyShown());
@@ -92,35 +96,67 @@ int run(QApplication& application, const AppViews& views, SingleInstance& instan
     if (Settings().protectionEnabled())
         state.engine().start();
 
+    TrayIcon tray(state);
+    // sway tells which edge its bars hold; StatusNotifier hosts pass no position we could place by.
+    SwayBarEdge swayBars;
+    std::optional<Qt::Edge> barEdge;
+    const auto learnBarEdge = [&swayBars, &barEdge] {
+        swayBars.ask([&barEdge](std::optional<Qt::Edge> edge) {
+            if (edge)
+                barEdge = edge;
+        });
+    };
+    learnBarEdge();
+
     // The panel object is light; its window and QML engine are built when it opens. A session's tray
     // may start a moment after Halvex: it gets a short grace before the panel becomes a window.
-    const bool hasTray = waitForTray();
+    trayShown = waitForTray(tray);
     std::unique_ptr<TrayPanel> panel =
-        views.panel(state, hasTray ? TrayPanel::Mode::Popup : TrayPanel::Mode::Window, openDashboard);
-    TrayIcon tray(state);
+        views.panel(state, trayShown ? TrayPanel::Mode::Popup : TrayPanel::Mode::Window, openDashboard);
+    const auto anchor = [&tray, &trayShown, &barEdge](std::optional<QPoint> hostPosition) {
+        if (!trayShown)
+            return PanelAnchor{};
+        // On X11 the pointer is where the click was; a Wayland client cannot know where it is.
+        if (!hostPosition && tray.host() == TrayIcon::Host::SystemTray)
+            hostPosition = QCursor::pos();
+        if (hostPosition && hostPosition->isNull())
+            hostPosition.reset();
+        return PanelAnchor{tray.geometry(), hostPosition, barEdge};
+    };
+    const auto showPanel = [&panel, anchor] {
+        if (panel)
+            panel->show(anchor(std::nullopt));
+    };
+    // Hosts that open the menu on a click (GNOME's AppIndicator) reach the panel through its first item.
+    tray.menu().addAction(QStringLiteral("Show Halvex"), &application, showPanel);
     tray.menu().addAction(QStringLiteral("Open Dashboard"), &application, openDashboard);
     tray.menu().addAction(QStringLiteral("Settings…"), &application, openSettings);
     tray.menu().addSeparator();
     tray.menu().addAction(QStringLiteral("Quit"), &application, &QCoreApplication::quit);
-    const auto anchor = [&tray, hasTray] {
-        return hasTray ? PanelAnchor{tray.geometry(), QCursor::pos()} : PanelAnchor{};
-    };
+    QObject::connect(&tray, &TrayIcon::clicked, &tray,
+                     [&panel, anchor, learnBarEdge](std::optional<QPoint> at) {
+                         if (panel)
+                             panel->toggle(anchor(at));
+                         learnBarEdge();
+                     });
     BackgroundNotice backgroundNotice;
-    if (hasTray) {
-        QObject::connect(&tray, &TrayIcon::clicked, &tray, [&panel, anchor] {
-            if (panel)
-                panel->toggle(anchor());
-        });
+    if (trayShown) {
         tray.show();
     } else {
         // Nothing to click: the panel opens as a window, and launching Halvex again re-opens it.
         panel->setHiddenHandler([&backgroundNotice] { backgroundNotice.showOnce(); });
         panel->show();
     }
-    QObject::connect(&instance, &SingleInstance::panelRequested, &tray, [&panel, anchor] {
-        if (panel)
-            panel->show(anchor());
-    });
+    // A tray that comes up later (a bar started after Halvex) takes over from the window.
+    QObject::connect(&tray, &TrayIcon::trayAvailableChanged, &tray,
+                     [&tray, &trayShown, &panel, &views, &state, openDashboard](bool available) {
+                         if (!available || trayShown)
+                             return;
+                         trayShown = true;
+                         panel = views.panel(state, TrayPanel::Mode::Popup, openDashboard);
+                         tray.show();
+                     });
+    QObject::connect(&instance, &SingleInstance::panelRequested, &tray, showPanel);
     QObject::connect(&instance, &SingleInstance::dashboardRequested, &tray, openDashboard);
     if (launch.openDashboard)
         openDashboard();

@@ -10,11 +10,13 @@
 class AppState;
 
 // What the panel opens beside: the tray icon's rectangle when the tray tells it, else the point the
-// user clicked; neither means the panel picks its own place.
+// user clicked; neither means the panel picks its own place. `barEdge` is the screen edge of the bar
+// holding the icon, where the compositor tells it.
 struct PanelAnchor
 {
     std::optional<QRect> icon;
     std::optional<QPoint> click;
+    std::optional<Qt::Edge> barEdge;
 };
 
 // The panel the tray icon opens. The tray application knows it only through this, so the QML views

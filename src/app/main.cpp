@@ -1,4 +1,5 @@
 #include "app/BackendCheck.h"
+#include "app/DesktopSession.h"
 #include "app/HalvexCommandLine.h"
 #include "app/HeadlessMode.h"
 #include "app/SingleInstance.h"
@@ -57,7 +58,13 @@ int monitor(int argc, char** argv, const HalvexCommandLine::Invocation& invocati
     // GL driver or starting render threads. HALVEX_SCENE_GRAPH=rhi keeps Qt's own choice.
     if (qEnvironmentVariable("HALVEX_SCENE_GRAPH") != u"rhi")
         QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
+    const QString platform = DesktopSession::preferredPlatform(DesktopSession::Environment::current());
+    if (!platform.isEmpty())
+        qputenv("QT_QPA_PLATFORM", platform.toUtf8());
     QApplication application(argc, argv);
+    // The choice was this process's: the programs it starts make their own.
+    if (!platform.isEmpty())
+        qunsetenv("QT_QPA_PLATFORM");
     SingleInstance instance;
     if (instance.claim() == SingleInstance::Role::Secondary)
         return handOver(request);
@@ -74,6 +81,8 @@ int main(int argc, char** argv)
     QCoreApplication::setOrganizationName(QStringLiteral("Halvex"));
     QCoreApplication::setApplicationName(QStringLiteral("Halvex"));
     QCoreApplication::setApplicationVersion(QStringLiteral(HALVEX_VERSION));
+    // Wayland shells match windows to the desktop entry by this name (the app id) for its name and icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.halvex.Halvex"));
 
     using HalvexCommandLine::Command;
     const HalvexCommandLine::Invocation invocation = HalvexCommandLine::parse(argumentsOf(argc, argv));

@@ -5,6 +5,7 @@
 #include "ui/SkipTaskbar.h"
 
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QQmlEngine>
 #include <QQuickItem>
 #include <QQuickView>
@@ -37,7 +38,8 @@ void MenuBarPanel::release()
     // A window going away is no user closing it: its last visibility change is not reported.
     if (m_view)
         m_view->disconnect(this);
-    // The view's items refer to the model: they go first.
+    // The view's items refer to the model: they go first; the surface's role before the surface.
+    m_layer.reset();
     m_view.reset();
     m_model.reset();
     m_engine.reset();
@@ -51,7 +53,8 @@ void MenuBarPanel::create()
     connect(m_model.get(), &MenuBarModel::dashboardRequested, this, &MenuBarPanel::dashboardRequested);
     connect(m_model.get(), &MenuBarModel::quitRequested, this, &MenuBarPanel::quitRequested);
     m_view = std::make_unique<QQuickView>(m_engine.get(), nullptr);
-    m_view->setTitle(QStringLiteral("Halvex"));
+    // Its own title, so window rules can tell it from the dashboard.
+    m_view->setTitle(QStringLiteral("Halvex Panel"));
     m_view->setColor(QColor::fromRgbF(0.051f, 0.051f, 0.063f));
     m_view->setResizeMode(QQuickView::SizeViewToRootObject);
     if (m_mode == Mode::Popup) {
@@ -73,6 +76,51 @@ void MenuBarPanel::create()
         {{QStringLiteral("model"), QVariant::fromValue(m_model.get())},
          {QStringLiteral("maximumHeight"), screen ? screen->availableGeometry().height() : 100000}});
     m_view->setSource(QUrl(QStringLiteral("qrc:/Halvex/Ui/MenuBarView.qml")));
+    m_view->installEventFilter(this);
+    if (m_mode == Mode::Window)
+        keepContentSize();
+    if (m_mode == Mode::Popup) {
+        // On a Wayland compositor with a layer shell the popup sits at the bar's corner, where an
+        // ordinary window cannot place itself.
+        m_layer = LayerShellSurface::attach(
+            *m_view, PanelPlacement::layerPlacement(m_anchor, screen ? screen->geometry() : QRect()));
+        if (m_layer)
+            connect(m_layer.get(), &LayerShellSurface::closed, m_view.get(), &QWindow::hide);
+    }
+}
+
+void MenuBarPanel::keepContentSize()
+{
+    // The window is the panel itself: as large as its content and no larger, so tiling compositors
+    // float it instead of stretching it, and no maximise button offers what the panel cannot fill.
+    QQuickItem* root = m_view->rootObject();
+    if (!root)
+        return;
+    const auto lock = [this, root] {
+        const QSize size(qRound(root->width()), qRound(root->height()));
+        if (size.isEmpty())
+            return;
+        // The new bounds first, then the size: a window manager holds a resize to the old bounds.
+        m_view->setMinimumSize(size.boundedTo(m_view->minimumSize()));
+        m_view->setMaximumSize(size.expandedTo(m_view->maximumSize()));
+        m_view->resize(size);
+        m_view->setMinimumSize(size);
+        m_view->setMaximumSize(size);
+    };
+    connect(root, &QQuickItem::widthChanged, m_view.get(), lock);
+    connect(root, &QQuickItem::heightChanged, m_view.get(), lock);
+    lock();
+}
+
+bool MenuBarPanel::eventFilter(QObject* watched, QEvent* event)
+{
+    // Escape closes the popup as it closes a menu; the window of a tray-less desktop stays.
+    if (watched == m_view.get() && m_mode == Mode::Popup && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+        m_view->hide();
+        return true;
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 void MenuBarPanel::visibilityChanged(bool visible)
@@ -111,7 +159,9 @@ void MenuBarPanel::place()
         return;
     if (QQuickItem* root = m_view->rootObject())
         root->setProperty("maximumHeight", screen->availableGeometry().height());
-    if (m_mode == Mode::Popup)
+    if (m_layer)
+        m_layer->setPlacement(PanelPlacement::layerPlacement(m_anchor, screen->geometry()));
+    else if (m_mode == Mode::Popup)
         m_view->setPosition(
             PanelPlacement::place(m_view->size(), screen->geometry(), screen->availableGeometry(), m_anchor));
 }

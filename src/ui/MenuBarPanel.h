@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/TrayPanel.h"
+#include "ui/LayerShellSurface.h"
 
 #include <QObject>
 #include <QTimer>
@@ -35,6 +36,8 @@ public:
     void setReleaseDelay(int ms) { m_release.setInterval(ms); }
     bool isCreated() const { return m_view != nullptr; }
     QQuickView* view() { return m_view.get(); }
+    // The layer-shell role the popup has on Wayland compositors that offer it; null elsewhere.
+    LayerShellSurface* layerSurface() { return m_layer.get(); }
     MenuBarModel* model() { return m_model.get(); }
 
 Q_SIGNALS:
@@ -45,8 +48,10 @@ private:
     void create();
     void release();
     void place();
+    void keepContentSize();
     void visibilityChanged(bool visible);
     QScreen* anchorScreen() const;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
     AppState& m_state;
     Mode m_mode;
@@ -56,4 +61,5 @@ private:
     std::unique_ptr<QQmlEngine> m_engine;
     std::unique_ptr<MenuBarModel> m_model;
     std::unique_ptr<QQuickView> m_view;
+    std::unique_ptr<LayerShellSurface> m_layer;
 };

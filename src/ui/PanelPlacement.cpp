@@ -47,4 +47,28 @@ QPoint place(QSize panel, QRect screen, QRect available, const PanelAnchor& anch
     return {x, y};
 }
 
+LayerShellSurface::Placement layerPlacement(const PanelAnchor& anchor, QRect screen)
+{
+    // Without the compositor's word, a bar whose icon was clicked in the screen's lower half is at the
+    // bottom; hosts that pass a position of their own (waybar's is inside the icon) read as the top.
+    Qt::Edge edge = Qt::TopEdge;
+    if (anchor.barEdge) {
+        edge = *anchor.barEdge;
+    } else if (const std::optional<QPoint> point = anchor.icon ? anchor.icon->center() : anchor.click) {
+        if (screen.contains(*point) && point->y() > screen.center().y())
+            edge = Qt::BottomEdge;
+    }
+    switch (edge) {
+    case Qt::BottomEdge:
+        return {Qt::BottomEdge | Qt::RightEdge, QMargins(0, 0, layerGap, layerGap)};
+    case Qt::LeftEdge:
+        return {Qt::LeftEdge | Qt::TopEdge, QMargins(layerGap, layerGap, 0, 0)};
+    case Qt::RightEdge:
+        return {Qt::RightEdge | Qt::TopEdge, QMargins(0, layerGap, layerGap, 0)};
+    case Qt::TopEdge:
+        break;
+    }
+    return {Qt::TopEdge | Qt::RightEdge, QMargins(0, layerGap, layerGap, 0)};
+}
+
 } // namespace PanelPlacement

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/TrayPanel.h"
+#include "ui/LayerShellSurface.h"
 
 #include <QPoint>
 #include <QRect>
@@ -12,4 +13,10 @@
 // anchor on this screen the panel takes the top-right corner of the available area.
 namespace PanelPlacement {
 QPoint place(QSize panel, QRect screen, QRect available, const PanelAnchor& anchor);
+
+// The same rule for a layer-shell popup, which names screen edges instead of a position: the corner
+// where the bar's edge meets the end its tray usually sits at (the right of a horizontal bar, the top
+// of a vertical one). The compositor keeps the popup clear of the bar itself.
+LayerShellSurface::Placement layerPlacement(const PanelAnchor& anchor, QRect screen);
+inline constexpr int layerGap = 4;
 } // namespace PanelPlacement

@@ -230,6 +230,20 @@ private Q_SLOTS:
                                << "You'll find me in the system tray of your screen.";
     }
 
+    // Where no tray shows the icon, the hint does not promise one.
+    void hintWithoutATrayPointsToTheLauncher()
+    {
+        for (const Platform::Kind platform : {Platform::Kind::Linux, Platform::Kind::MacOS}) {
+            TelegramSetupModel::Options options;
+            options.platform = platform;
+            options.trayShown = false;
+            TelegramSetupModel setup(options);
+            QVERIFY2(!setup.trayHint().contains(u"tray of") && !setup.trayHint().contains(u"menu bar"),
+                     qPrintable(setup.trayHint()));
+            QVERIFY(setup.trayHint().contains(u"open Halvex from your applications"));
+        }
+    }
+
     void wordingFollowsThePlatform()
     {
         QFETCH(int, platform);

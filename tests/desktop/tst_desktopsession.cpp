@@ -171,6 +171,8 @@ private:
         environment.insert("DISPLAY", m_variables.value("DISPLAY"));
         environment.insert("DBUS_SESSION_BUS_ADDRESS", m_variables.value("DBUS_SESSION_BUS_ADDRESS"));
         environment.insert("QT_QPA_PLATFORM", "xcb");
+        environment.insert("XDG_SESSION_TYPE", "x11");
+        environment.remove("XDG_CURRENT_DESKTOP");
         environment.insert("LC_ALL", "C");
         environment.remove("HALVEX_VENDOR_URL");
         environment.remove("WAYLAND_DISPLAY");

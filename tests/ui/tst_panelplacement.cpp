@@ -52,7 +52,8 @@ private Q_SLOTS:
         QFETCH(std::optional<QRect>, icon);
         QFETCH(std::optional<QPoint>, click);
         QFETCH(QPoint, origin);
-        QCOMPARE(PanelPlacement::place(QSize(320, 600), screen, available, {icon, click}), origin);
+        QCOMPARE(PanelPlacement::place(QSize(320, 600), screen, available, {icon, click, std::nullopt}),
+                 origin);
     }
 
     // Content taller than the screen: the window is cut to the available height (and scrolls), and
@@ -61,10 +62,55 @@ private Q_SLOTS:
     {
         const QRect screen(0, 0, 1366, 768);
         const QRect available(0, 0, 1366, 738);
-        QCOMPARE(PanelPlacement::place(QSize(320, 738), screen, available, {QRect(1300, 742, 22, 22), {}}),
-                 QPoint(1046, 0));
-        QCOMPARE(PanelPlacement::place(QSize(320, 900), screen, available, {QRect(1300, 742, 22, 22), {}}),
-                 QPoint(1046, 0));
+        QCOMPARE(
+            PanelPlacement::place(QSize(320, 738), screen, available, {QRect(1300, 742, 22, 22), {}, {}}),
+            QPoint(1046, 0));
+        QCOMPARE(
+            PanelPlacement::place(QSize(320, 900), screen, available, {QRect(1300, 742, 22, 22), {}, {}}),
+            QPoint(1046, 0));
+    }
+
+    // A layer-shell popup names the corner it sits in: the bar's edge the compositor tells wins; else
+    // a point in the screen's lower half means a bottom bar; a vertical bar's tray is at its top.
+    void layerPopupTakesTheBarsCorner_data()
+    {
+        QTest::addColumn<std::optional<Qt::Edge>>("barEdge");
+        QTest::addColumn<std::optional<QPoint>>("click");
+        QTest::addColumn<int>("anchors");
+        QTest::addColumn<QMargins>("margins");
+        const int gap = PanelPlacement::layerGap;
+        const int topRight = Qt::TopEdge | Qt::RightEdge;
+        const int bottomRight = Qt::BottomEdge | Qt::RightEdge;
+        const std::optional<Qt::Edge> unknown;
+        QTest::newRow("nothing known")
+            << unknown << std::optional<QPoint>() << topRight << QMargins(0, gap, gap, 0);
+        QTest::newRow("waybar's point inside its icon")
+            << unknown << std::optional(QPoint(10, 14)) << topRight << QMargins(0, gap, gap, 0);
+        QTest::newRow("a screen position in a bottom bar")
+            << unknown << std::optional(QPoint(1300, 753)) << bottomRight << QMargins(0, 0, gap, gap);
+        QTest::newRow("the compositor's bottom bar wins over the point")
+            << std::optional(Qt::BottomEdge) << std::optional(QPoint(10, 14)) << bottomRight
+            << QMargins(0, 0, gap, gap);
+        QTest::newRow("the compositor's top bar wins over the point")
+            << std::optional(Qt::TopEdge) << std::optional(QPoint(1300, 753)) << topRight
+            << QMargins(0, gap, gap, 0);
+        QTest::newRow("left bar") << std::optional(Qt::LeftEdge) << std::optional<QPoint>()
+                                  << int(Qt::LeftEdge | Qt::TopEdge) << QMargins(gap, gap, 0, 0);
+        QTest::newRow("right bar") << std::optional(Qt::RightEdge) << std::optional<QPoint>()
+                                   << int(Qt::RightEdge | Qt::TopEdge) << QMargins(0, gap, gap, 0);
+        QTest::newRow("a point on another screen tells nothing")
+            << unknown << std::optional(QPoint(2000, 753)) << topRight << QMargins(0, gap, gap, 0);
+    }
+    void layerPopupTakesTheBarsCorner()
+    {
+        QFETCH(std::optional<Qt::Edge>, barEdge);
+        QFETCH(std::optional<QPoint>, click);
+        QFETCH(int, anchors);
+        QFETCH(QMargins, margins);
+        const LayerShellSurface::Placement placement =
+            PanelPlacement::layerPlacement({std::nullopt, click, barEdge}, QRect(0, 0, 1366, 768));
+        QCOMPARE(int(placement.anchors), anchors);
+        QCOMPARE(placement.margins, margins);
     }
 };
 
