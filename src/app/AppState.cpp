@@ -108,6 +108,14 @@ void AppState::refreshFast()
     loadTelegramStatus();
 }
 
+void AppState::setTrayShown(bool shown)
+{
+    if (shown == m_trayShown)
+        return;
+    m_trayShown = shown;
+    Q_EMIT trayShownChanged();
+}
+
 void AppState::setViewsShown(bool shown)
 {
     if (shown == m_viewsShown)

@@ -24,6 +24,7 @@ class AppState : public QObject
 {
     Q_OBJECT
     Q_PROPERTY(bool isConnected READ isConnected NOTIFY isConnectedChanged)
+    Q_PROPERTY(bool trayShown READ trayShown NOTIFY trayShownChanged)
     Q_PROPERTY(AlertListModel* alertModel READ alertModel CONSTANT)
     Q_PROPERTY(AlertListModel* engineAlertModel READ engineAlertModel CONSTANT)
     Q_PROPERTY(QStringList automatedSkillIds READ automatedSkillIdList NOTIFY automatedSkillIdsChanged)
@@ -49,6 +50,9 @@ public:
     AutoCleanSchedule& autoClean() { return *m_autoClean; }
 
     bool isConnected() const { return m_isConnected; }
+    // Whether the desktop shows Halvex's tray icon (the tray application says; shown by default).
+    bool trayShown() const { return m_trayShown; }
+    void setTrayShown(bool shown);
     // Whether the backend answered the latest connection check or statistics poll: unlike
     // isConnected, which only the connection check moves, this turns false once a refresh fails.
     bool backendAnswering() const { return m_backendAnswering; }
@@ -91,6 +95,7 @@ public:
 
 Q_SIGNALS:
     void isConnectedChanged();
+    void trayShownChanged();
     // Every answered connection check, whether or not it changed isConnected.
     void connectionChecked();
     void backendAnsweringChanged();
@@ -138,4 +143,5 @@ private:
     QTimer m_fastTimer;
     QTimer m_slowTimer;
     bool m_viewsShown = true;
+    bool m_trayShown = true;
 };

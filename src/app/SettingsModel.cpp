@@ -29,6 +29,7 @@ SettingsModel::SettingsModel(AppState& state, Probes probes, QObject* parent)
     connect(&m_state.engine(), &MonitorEngine::isMonitoringChanged, this, &SettingsModel::monitoringChanged);
     connect(&m_state.engine(), &MonitorEngine::watchStatesChanged, this, &SettingsModel::monitoringChanged);
     connect(&m_state, &AppState::alertsChanged, this, &SettingsModel::alertsStoredChanged);
+    connect(&m_state, &AppState::trayShownChanged, this, &SettingsModel::trayAdviceChanged);
 }
 
 SettingsModel::Probes SettingsModel::systemProbes()
@@ -112,6 +113,26 @@ bool SettingsModel::isMacOS() const
 QString SettingsModel::xmtpNote() const
 {
     return PlatformWording::adapt(QStringLiteral("Control your Mac via end-to-end encrypted messages"));
+}
+
+QString SettingsModel::trayAdvice() const
+{
+    return trayAdviceFor(m_state.trayShown(), Platform::current(),
+                         qEnvironmentVariable("XDG_CURRENT_DESKTOP"));
+}
+
+QString SettingsModel::trayAdviceFor(bool trayShown, Platform::Kind platform, const QString& currentDesktop)
+{
+    if (trayShown || platform == Platform::Kind::MacOS)
+        return {};
+    const QStringList desktops = currentDesktop.split(u':', Qt::SkipEmptyParts);
+    if (desktops.contains(u"GNOME", Qt::CaseInsensitive))
+        return QStringLiteral(
+            "GNOME shows no tray icons. With the AppIndicator extension (package "
+            "gnome-shell-extension-appindicator, then enable it in Extensions), Halvex's shield "
+            "appears in the top bar.");
+    return QStringLiteral("This desktop shows no tray icons: Halvex's window comes back when you open Halvex "
+                          "from your applications.");
 }
 
 QString SettingsModel::diskAccessNote() const

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Platform.h"
+
 #include <QNetworkAccessManager>
 #include <QObject>
 #include <QString>
@@ -20,6 +22,7 @@ class SettingsModel : public QObject
     Q_PROPERTY(QString monitoringButtonText READ monitoringButtonText NOTIFY monitoringChanged)
     Q_PROPERTY(int alertsStored READ alertsStored NOTIFY alertsStoredChanged)
     Q_PROPERTY(bool isMacOS READ isMacOS CONSTANT)
+    Q_PROPERTY(QString trayAdvice READ trayAdvice NOTIFY trayAdviceChanged)
     Q_PROPERTY(QString diskAccessNote READ diskAccessNote CONSTANT)
     Q_PROPERTY(QVariantList sources READ sources NOTIFY sourcesChanged)
     Q_PROPERTY(QString versionText READ versionText CONSTANT)
@@ -61,6 +64,9 @@ public:
     int alertsStored() const;
     bool isMacOS() const;
     QString diskAccessNote() const;
+    // How to get Halvex's icon where the desktop shows none; empty while the icon is shown.
+    QString trayAdvice() const;
+    static QString trayAdviceFor(bool trayShown, Platform::Kind platform, const QString& currentDesktop);
     QVariantList sources() const;
     const QList<Source>& sourceList() const { return m_sources; }
     QString versionText() const;
@@ -86,6 +92,7 @@ Q_SIGNALS:
     void monitoringChanged();
     void alertsStoredChanged();
     void sourcesChanged();
+    void trayAdviceChanged();
     void startAtLoginChanged();
 
 private:

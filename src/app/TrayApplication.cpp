@@ -111,6 +111,7 @@ int run(QApplication& application, const AppViews& views, SingleInstance& instan
     // The panel object is light; its window and QML engine are built when it opens. A session's tray
     // may start a moment after Halvex: it gets a short grace before the panel becomes a window.
     trayShown = waitForTray(tray);
+    state.setTrayShown(trayShown);
     std::unique_ptr<TrayPanel> panel =
         views.panel(state, trayShown ? TrayPanel::Mode::Popup : TrayPanel::Mode::Window, openDashboard);
     const auto anchor = [&tray, &trayShown, &barEdge](std::optional<QPoint> hostPosition) {
@@ -153,6 +154,7 @@ int run(QApplication& application, const AppViews& views, SingleInstance& instan
                          if (!available || trayShown)
                              return;
                          trayShown = true;
+                         state.setTrayShown(true);
                          panel = views.panel(state, TrayPanel::Mode::Popup, openDashboard);
                          tray.show();
                      });

@@ -91,6 +91,11 @@ Rectangle {
 
             Section {
                 title: "Monitoring"
+                Note {
+                    objectName: "trayAdvice"
+                    visible: text !== ""
+                    text: view.model.trayAdvice
+                }
                 RowLayout {
                     Layout.fillWidth: true
                     Text {

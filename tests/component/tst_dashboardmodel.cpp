@@ -336,6 +336,49 @@ private Q_SLOTS:
         QCOMPARE(SettingsModel::monitoringText(monitoring, watched), line);
     }
 
+    // Where no tray shows the icon the settings say how to get one; GNOME's way is its extension.
+    void trayAdviceWhereNoTrayShowsTheIcon_data()
+    {
+        QTest::addColumn<bool>("trayShown");
+        QTest::addColumn<int>("platform");
+        QTest::addColumn<QString>("desktop");
+        QTest::addColumn<QString>("mentions");
+        const int onLinux = int(Platform::Kind::Linux);
+        QTest::newRow("a tray is shown") << true << onLinux << "GNOME"
+                                         << "";
+        QTest::newRow("stock GNOME") << false << onLinux << "GNOME"
+                                     << "AppIndicator extension";
+        QTest::newRow("Ubuntu's GNOME") << false << onLinux << "ubuntu:GNOME"
+                                        << "AppIndicator extension";
+        QTest::newRow("another desktop") << false << onLinux << "sway"
+                                         << "from your applications";
+        QTest::newRow("macOS has its menu bar") << false << int(Platform::Kind::MacOS) << ""
+                                                << "";
+    }
+    void trayAdviceWhereNoTrayShowsTheIcon()
+    {
+        QFETCH(bool, trayShown);
+        QFETCH(int, platform);
+        QFETCH(QString, desktop);
+        QFETCH(QString, mentions);
+        const QString advice = SettingsModel::trayAdviceFor(trayShown, Platform::Kind(platform), desktop);
+        QCOMPARE(advice.isEmpty(), mentions.isEmpty());
+        QVERIFY2(advice.contains(mentions), qPrintable(advice));
+    }
+
+    void trayAdviceFollowsTheTray()
+    {
+        start();
+        SettingsModel model(*m_state);
+        QSignalSpy changed(&model, &SettingsModel::trayAdviceChanged);
+        QVERIFY(model.trayAdvice().isEmpty());
+        m_state->setTrayShown(false);
+        QCOMPARE(changed.size(), 1);
+        QVERIFY(!model.trayAdvice().isEmpty());
+        m_state->setTrayShown(false);
+        QCOMPARE(changed.size(), 1);
+    }
+
     void linuxSourcesAreProbed()
     {
         QTemporaryDir root;

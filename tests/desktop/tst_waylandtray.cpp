@@ -96,7 +96,8 @@ void collectOurWindows(const QJsonObject& node, bool floating, QList<QPair<QJson
 } // namespace
 
 // halvex on a Wayland desktop as a user meets it: headless sway with waybar's StatusNotifierItem
-// tray at the top or the bottom, halvexd on a free port. The shield shows in the bar, legible on it; a
+// tray at the top or the bottom, mako, halvexd on a free port. The shield shows in the bar, legible on
+// it; a camera access raises a notice; a
 // click on it opens the panel as a popup at the bar's corner, not as a tiled window; Escape and a
 // second click close it. A bar that starts after halvex still gets the icon, and the window halvex
 // opened meanwhile, floating at the panel's size, goes away. The set-up window floats at its fixed size.
@@ -116,6 +117,7 @@ private Q_SLOTS:
     {
         stopHalvex();
         m_backend.reset();
+        m_tree.reset();
         m_home.reset();
     }
 
@@ -154,6 +156,11 @@ private Q_SLOTS:
             for (int x = icon.left(); x <= icon.right(); ++x)
                 best = std::max(best, contrast(withIcon.pixelColor(x, y), barColour));
         QVERIFY2(best >= 3.0, qPrintable(QStringLiteral("best contrast %1").arg(best)));
+
+        // A program takes the camera: the notice reaches the session's notification daemon.
+        const QString video = m_tree->addNode(QStringLiteral("video0"));
+        m_tree->addProcess(4242, QStringLiteral("zoom"), QString(), {video});
+        QTRY_VERIFY_WITH_TIMEOUT(noticeSays(desktop, "is using your camera"), 20000);
 
         // A click on the icon opens the panel beside it, as a popup.
         QVERIFY(desktop.click(icon.center()));
@@ -239,6 +246,7 @@ private:
     void startHalvex(const WaylandDesktop& desktop, bool onboarded)
     {
         m_home = std::make_unique<TemporaryHome>();
+        m_tree = std::make_unique<FakeProcTree>();
         m_backend = std::make_unique<HalvexdProcess>(m_home->path(), m_home->path());
         QVERIFY(m_backend->start());
         Settings().setValue(SettingsKey::serverURL, m_backend->baseUrl());
@@ -246,8 +254,8 @@ private:
         QProcessEnvironment environment = desktop.environment();
         environment.insert("HOME", m_home->path());
         environment.insert("HALVEX_PLATFORM", "linux");
-        environment.insert("HALVEX_PROC_ROOT", m_tree.procRoot());
-        environment.insert("HALVEX_DEV_ROOT", m_tree.devRoot());
+        environment.insert("HALVEX_PROC_ROOT", m_tree->procRoot());
+        environment.insert("HALVEX_DEV_ROOT", m_tree->devRoot());
         environment.insert("HALVEX_TOOL_PW_DUMP", m_missingTools.path() + "/pw-dump");
         environment.insert("HALVEX_TOOL_PACTL", m_missingTools.path() + "/pactl");
         environment.remove("HALVEX_VENDOR_URL");
@@ -292,6 +300,15 @@ private:
                            [&ours](const QString& item) { return item.startsWith(ours); });
     }
 
+    static bool noticeSays(const WaylandDesktop& desktop, const char* words)
+    {
+        const QList<WaylandDesktop::Notice> notices = desktop.notices();
+        return std::any_of(notices.begin(), notices.end(), [words](const WaylandDesktop::Notice& notice) {
+            return notice.summary.contains(QLatin1String(words)) ||
+                   notice.body.contains(QLatin1String(words));
+        });
+    }
+
     QList<QPair<QJsonObject, bool>> ourWindows(const WaylandDesktop& desktop) const
     {
         QList<QPair<QJsonObject, bool>> found;
@@ -308,7 +325,7 @@ private:
 
     std::unique_ptr<TemporaryHome> m_home;
     std::unique_ptr<HalvexdProcess> m_backend;
-    FakeProcTree m_tree;
+    std::unique_ptr<FakeProcTree> m_tree;
     QTemporaryDir m_missingTools;
     QProcess m_halvex;
 };
