@@ -8,6 +8,8 @@
 # It prints DISPLAY=… and DBUS_SESSION_BUS_ADDRESS=… lines, then "READY", and runs until interrupted
 # (or until the --watch-parent process ends); every process it started stops with it.
 set -euo pipefail
+# shellcheck source=lib/halvex-apps.sh
+source "$(dirname "${BASH_SOURCE[0]}")/lib/halvex-apps.sh"
 
 build=build/release
 tray=bottom
@@ -88,24 +90,7 @@ echo "DISPLAY=$DISPLAY"
 echo "DBUS_SESSION_BUS_ADDRESS=$DBUS_SESSION_BUS_ADDRESS"
 
 if [[ $session_only -eq 0 ]]; then
-    # A port nothing answers on, found with bash's own TCP client.
-    port=0
-    for _ in $(seq 50); do
-        candidate=$((20000 + RANDOM % 40000))
-        if ! (exec 3<>"/dev/tcp/127.0.0.1/$candidate") 2>/dev/null; then
-            port=$candidate
-            break
-        fi
-    done
-    [[ $port -ne 0 ]] || { echo "no free port found" >&2; exit 1; }
-    home="$work/home"
-    mkdir -p "$home/.config/Halvex"
-    printf '[General]\nserverURL=http://127.0.0.1:%s\nhasOnboarded=true\n' "$port" >"$home/.config/Halvex/Halvex.conf"
-    HOME="$home" env -u XDG_CONFIG_HOME "$build/server/halvexd" --port "$port" >"$work/halvexd.log" 2>&1 &
-    pids+=($!)
-    HOME="$home" QT_QPA_PLATFORM=xcb XDG_SESSION_TYPE=x11 env -u XDG_CONFIG_HOME -u XDG_CURRENT_DESKTOP "$build/src/halvex" >"$work/halvex.log" 2>&1 &
-    pids+=($!)
-    echo "HOME=$home (halvex and halvexd on port $port; logs in $work)"
+    start_halvex_apps "$work" "$build" -u XDG_CURRENT_DESKTOP QT_QPA_PLATFORM=xcb XDG_SESSION_TYPE=x11
     echo "Try it:      DISPLAY=$DISPLAY xdotool search --name Halvex"
     echo "Screenshot:  DISPLAY=$DISPLAY import -window root screenshot.png"
 fi

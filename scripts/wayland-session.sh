@@ -16,6 +16,8 @@
 # the bus and the application under test then share one user, who can read every icon and file the
 # application names. Under any other user the whole session is that user's.
 set -euo pipefail
+# shellcheck source=lib/halvex-apps.sh
+source "$(dirname "${BASH_SOURCE[0]}")/lib/halvex-apps.sh"
 
 build=build/release
 bar=top
@@ -221,24 +223,7 @@ echo "VNC_SOCKET=$work/vnc"
 echo "OUTPUT=HEADLESS-1"
 
 if [[ $session_only -eq 0 ]]; then
-    # A port nothing answers on, found with bash's own TCP client.
-    port=0
-    for _ in $(seq 50); do
-        candidate=$((20000 + RANDOM % 40000))
-        if ! (exec 3<>"/dev/tcp/127.0.0.1/$candidate") 2>/dev/null; then
-            port=$candidate
-            break
-        fi
-    done
-    [[ $port -ne 0 ]] || { echo "no free port found" >&2; exit 1; }
-    home="$work/home"
-    mkdir -p "$home/.config/Halvex"
-    printf '[General]\nserverURL=http://127.0.0.1:%s\nhasOnboarded=true\n' "$port" >"$home/.config/Halvex/Halvex.conf"
-    HOME="$home" env -u XDG_CONFIG_HOME "$build/server/halvexd" --port "$port" >"$work/halvexd.log" 2>&1 &
-    pids+=($!)
-    HOME="$home" QT_QPA_PLATFORM=wayland XDG_SESSION_TYPE=wayland XDG_CURRENT_DESKTOP=sway env -u XDG_CONFIG_HOME "$build/src/halvex" >"$work/halvex.log" 2>&1 &
-    pids+=($!)
-    echo "HOME=$home (halvex and halvexd on port $port; logs in $work)"
+    start_halvex_apps "$work" "$build" QT_QPA_PLATFORM=wayland XDG_SESSION_TYPE=wayland XDG_CURRENT_DESKTOP=sway
     environment="WAYLAND_DISPLAY=$WAYLAND_DISPLAY XDG_RUNTIME_DIR=$XDG_RUNTIME_DIR SWAYSOCK=$SWAYSOCK"
     echo "Screenshot:  $environment grim -o HEADLESS-1 screenshot.png"
     echo "Click:       SWAYSOCK=$SWAYSOCK swaymsg 'seat seat0 cursor set X Y; seat seat0 cursor press button1; seat seat0 cursor release button1'"

@@ -38,7 +38,7 @@ private Q_SLOTS:
     {
         QFETCH(WaylandDesktop::Bar, bar);
         WaylandDesktop desktop({bar});
-        startOrSkip(desktop);
+        START_WAYLAND_DESKTOP_OR_SKIP(desktop);
 
         // Clients reach the compositor by an absolute path, with a runtime directory of their own.
         const QString display = desktop.variable("WAYLAND_DISPLAY");
@@ -87,7 +87,7 @@ private Q_SLOTS:
     void clickReachesTheClientUnderThePointer()
     {
         WaylandDesktop desktop;
-        startOrSkip(desktop);
+        START_WAYLAND_DESKTOP_OR_SKIP(desktop);
         const QRect strip(0, 0, 1366, usableArea(desktop.tree()).top());
         QVERIFY(strip.height() > 0);
         const int before = leftmostText(desktop.screenshot(shotPath("wayland-clock-before")), strip);
@@ -104,7 +104,7 @@ private Q_SLOTS:
     void noticesStayWithTheNotificationDaemon()
     {
         WaylandDesktop desktop;
-        startOrSkip(desktop);
+        START_WAYLAND_DESKTOP_OR_SKIP(desktop);
         QDBusConnection bus =
             QDBusConnection::connectToBus(desktop.variable("DBUS_SESSION_BUS_ADDRESS"), "notice-sender");
         QDBusMessage notify =
@@ -127,7 +127,7 @@ private Q_SLOTS:
     void lateBarBringsItsTrayLater()
     {
         WaylandDesktop desktop({WaylandDesktop::Bar::Top, 3});
-        startOrSkip(desktop);
+        START_WAYLAND_DESKTOP_OR_SKIP(desktop);
         QElapsedTimer sinceReady;
         sinceReady.start();
         QVERIFY(!desktop.trayAvailable());
@@ -144,22 +144,13 @@ private Q_SLOTS:
     void sessionWithoutBarHasNoTray()
     {
         WaylandDesktop desktop({WaylandDesktop::Bar::None});
-        startOrSkip(desktop);
+        START_WAYLAND_DESKTOP_OR_SKIP(desktop);
         QCOMPARE(usableArea(desktop.tree()), QRect(QPoint(0, 0), desktop.outputSize()));
         QVERIFY(!desktop.trayAvailable());
         QVERIFY(!rowIsDark(desktop.screenshot(shotPath("wayland-session-without-bar")), 10));
     }
 
 private:
-    static void startOrSkip(WaylandDesktop& desktop)
-    {
-        if (desktop.start())
-            return;
-        if (desktop.unavailable())
-            QSKIP(qPrintable(desktop.errorString()));
-        QFAIL(qPrintable(QStringLiteral("the Wayland session did not come up: ") + desktop.errorString()));
-    }
-
     static QString shotPath(const char* name)
     {
         return QStringLiteral(HALVEX_BINARY_DIR "/ui-shots/%1.png").arg(QLatin1String(name));

@@ -131,7 +131,7 @@ private Q_SLOTS:
     {
         QFETCH(WaylandDesktop::Bar, bar);
         WaylandDesktop desktop({bar});
-        startOrSkip(desktop);
+        START_WAYLAND_DESKTOP_OR_SKIP(desktop);
         const QSize output = desktop.outputSize();
         const bool top = bar == WaylandDesktop::Bar::Top;
         const QString name = top ? QStringLiteral("top") : QStringLiteral("bottom");
@@ -140,6 +140,10 @@ private Q_SLOTS:
             top ? QRect(0, 0, output.width(), 26) : QRect(0, output.height() - 26, output.width(), 26);
 
         startHalvex(desktop, true);
+
+        if (QTest::currentTestFailed())
+
+            return;
         QTRY_VERIFY_WITH_TIMEOUT(itemRegistered(desktop), 20000);
         // The icon is what appeared in the bar; it is legible on the bar's own colour.
         QRect icon;
@@ -200,8 +204,10 @@ private Q_SLOTS:
     void lateTrayTakesOverFromTheWindow()
     {
         WaylandDesktop desktop({WaylandDesktop::Bar::Top, 6});
-        startOrSkip(desktop);
+        START_WAYLAND_DESKTOP_OR_SKIP(desktop);
         startHalvex(desktop, true);
+        if (QTest::currentTestFailed())
+            return;
         QList<QPair<QJsonObject, bool>> windows;
         QTRY_VERIFY_WITH_TIMEOUT((windows = ourWindows(desktop)).size() == 1, 15000);
         // The window is the panel at its own size, floating: a tiler does not stretch it over the screen.
@@ -220,8 +226,10 @@ private Q_SLOTS:
     void setupWindowFloatsAtItsSize()
     {
         WaylandDesktop desktop;
-        startOrSkip(desktop);
+        START_WAYLAND_DESKTOP_OR_SKIP(desktop);
         startHalvex(desktop, false);
+        if (QTest::currentTestFailed())
+            return;
         QList<QPair<QJsonObject, bool>> windows;
         QTRY_VERIFY_WITH_TIMEOUT((windows = ourWindows(desktop)).size() == 1, 15000);
         const QJsonObject setup = windows.first().first;
@@ -234,15 +242,6 @@ private Q_SLOTS:
     }
 
 private:
-    void startOrSkip(WaylandDesktop& desktop)
-    {
-        if (desktop.start())
-            return;
-        if (desktop.unavailable())
-            QSKIP(qPrintable(desktop.errorString()));
-        QFAIL(qPrintable(desktop.errorString()));
-    }
-
     void startHalvex(const WaylandDesktop& desktop, bool onboarded)
     {
         m_home = std::make_unique<TemporaryHome>();

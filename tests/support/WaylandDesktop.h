@@ -88,3 +88,16 @@ private:
     QString m_error;
     bool m_unavailable = false;
 };
+
+// Starts `desktop` for the running test function: skips it where this machine cannot run a session,
+// fails it where the session did not come up. A macro, so the skip or failure ends the test function
+// itself rather than a helper it called.
+#define START_WAYLAND_DESKTOP_OR_SKIP(desktop)                                                               \
+    do {                                                                                                     \
+        if (!(desktop).start()) {                                                                            \
+            if ((desktop).unavailable())                                                                     \
+                QSKIP(qPrintable((desktop).errorString()));                                                  \
+            QFAIL(qPrintable(QStringLiteral("the Wayland session did not come up: ") +                       \
+                             (desktop).errorString()));                                                      \
+        }                                                                                                    \
+    } while (false)
