@@ -29,7 +29,7 @@ QByteArray entryText(const QString& executable)
                "Name=Halvex\n"
                "Comment=Shows which applications use the camera, the microphone and location services\n"
                "Exec=%1\n"
-               "Icon=security-high\n"
+               "Icon=org.halvex.Halvex\n"
                "Terminal=false\n"
                "X-GNOME-Autostart-enabled=true\n")
         .arg(execValue(executable))

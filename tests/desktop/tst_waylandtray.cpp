@@ -97,7 +97,7 @@ void collectOurWindows(const QJsonObject& node, bool floating, QList<QPair<QJson
 
 // halvex on a Wayland desktop as a user meets it: headless sway with waybar's StatusNotifierItem
 // tray at the top or the bottom, mako, halvexd on a free port. The shield shows in the bar, legible on
-// it; a camera access raises a notice; a
+// it; a camera access raises a notice; a second launch shows the panel; a
 // click on it opens the panel as a popup at the bar's corner, not as a tiled window; Escape and a
 // second click close it. A bar that starts after halvex still gets the icon, and the window halvex
 // opened meanwhile, floating at the panel's size, goes away. The set-up window floats at its fixed size.
@@ -115,7 +115,9 @@ private Q_SLOTS:
 
     void cleanup()
     {
+        // halvex goes first, while its compositor is still there to see it out.
         stopHalvex();
+        m_desktop.reset();
         m_backend.reset();
         m_tree.reset();
         m_home.reset();
@@ -130,7 +132,8 @@ private Q_SLOTS:
     void panelOpensAtTheIconsCorner()
     {
         QFETCH(WaylandDesktop::Bar, bar);
-        WaylandDesktop desktop({bar});
+        m_desktop = std::make_unique<WaylandDesktop>(WaylandDesktop::Options{bar});
+        WaylandDesktop& desktop = *m_desktop;
         START_WAYLAND_DESKTOP_OR_SKIP(desktop);
         const QSize output = desktop.outputSize();
         const bool top = bar == WaylandDesktop::Bar::Top;
@@ -198,12 +201,24 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(
             !boundsOf(desktop.screenshot(shot("wayland-closed.png")), panelBackground).isValid(), 10000);
         QVERIFY(halvexRunning());
+
+        // Launching Halvex again hands over: the running one shows its panel, the second leaves.
+        QProcess second;
+        second.setProcessEnvironment(m_halvex.processEnvironment());
+        second.start(QStringLiteral(HALVEX_BINARY_DIR "/src/halvex"));
+        QVERIFY(second.waitForFinished(20000));
+        QCOMPARE(second.exitStatus(), QProcess::NormalExit);
+        QVERIFY2(second.exitCode() == 0, second.readAllStandardError().right(2000).constData());
+        QTRY_VERIFY_WITH_TIMEOUT(
+            boundsOf(desktop.screenshot(shot("wayland-second-launch.png")), panelBackground).width() == 320,
+            10000);
     }
 
     // No tray at launch: the panel opens as a window; when the bar comes, the icon takes over.
     void lateTrayTakesOverFromTheWindow()
     {
-        WaylandDesktop desktop({WaylandDesktop::Bar::Top, 6});
+        m_desktop = std::make_unique<WaylandDesktop>(WaylandDesktop::Options{WaylandDesktop::Bar::Top, 6});
+        WaylandDesktop& desktop = *m_desktop;
         START_WAYLAND_DESKTOP_OR_SKIP(desktop);
         startHalvex(desktop, true);
         if (QTest::currentTestFailed())
@@ -225,7 +240,8 @@ private Q_SLOTS:
     // The first launch's set-up window keeps its fixed size: sway floats it instead of tiling it.
     void setupWindowFloatsAtItsSize()
     {
-        WaylandDesktop desktop;
+        m_desktop = std::make_unique<WaylandDesktop>(WaylandDesktop::Options{});
+        WaylandDesktop& desktop = *m_desktop;
         START_WAYLAND_DESKTOP_OR_SKIP(desktop);
         startHalvex(desktop, false);
         if (QTest::currentTestFailed())
@@ -322,6 +338,7 @@ private:
         return QStringLiteral("%1,%2 %3x%4").arg(rect.x()).arg(rect.y()).arg(rect.width()).arg(rect.height());
     }
 
+    std::unique_ptr<WaylandDesktop> m_desktop;
     std::unique_ptr<TemporaryHome> m_home;
     std::unique_ptr<HalvexdProcess> m_backend;
     std::unique_ptr<FakeProcTree> m_tree;

@@ -24,6 +24,8 @@ private Q_SLOTS:
         const QList<QByteArray> lines = entry.readAll().split('\n');
         QCOMPARE(lines.first(), "[Desktop Entry]");
         QVERIFY(lines.contains("Type=Application"));
+        // The icon the package installs in the hicolor theme.
+        QVERIFY(lines.contains("Icon=org.halvex.Halvex"));
         QVERIFY(lines.contains("Exec=\"/opt/Halvex Apps/bin/halvex\""));
         QVERIFY(Autostart::setEnabled(false));
         QVERIFY(!Autostart::isEnabled());
