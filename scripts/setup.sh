@@ -30,7 +30,8 @@ if $generate; then
     $sudo locale-gen
 fi
 
-# sway refuses to run as root: scripts/wayland-session.sh runs it as this unprivileged user instead.
+# sway refuses to run as root, and GNOME Shell as root covers its top bar with a warning:
+# scripts/wayland-session.sh and scripts/gnome-session.sh run them as this unprivileged user instead.
 if ! id -u halvex-desktop >/dev/null 2>&1; then
     $sudo useradd --system --user-group --create-home --home-dir /var/lib/halvex-desktop \
         --shell /usr/sbin/nologin --comment "Halvex test desktop" halvex-desktop

@@ -108,12 +108,10 @@ int run(QApplication& application, const AppViews& views, SingleInstance& instan
     };
     learnBarEdge();
 
-    // The panel object is light; its window and QML engine are built when it opens. A session's tray
-    // may start a moment after Halvex: it gets a short grace before the panel becomes a window.
-    trayShown = waitForTray(tray);
-    state.setTrayShown(trayShown);
-    std::unique_ptr<TrayPanel> panel =
-        views.panel(state, trayShown ? TrayPanel::Mode::Popup : TrayPanel::Mode::Window, openDashboard);
+    // The icon may show (and be clicked) while the tray's grace below still runs: its menu is whole
+    // from the start, and a click before the panel exists opens it as soon as it does.
+    std::unique_ptr<TrayPanel> panel;
+    bool openWhenReady = false;
     const auto anchor = [&tray, &trayShown, &barEdge](std::optional<QPoint> hostPosition) {
         if (!trayShown)
             return PanelAnchor{};
@@ -124,9 +122,11 @@ int run(QApplication& application, const AppViews& views, SingleInstance& instan
             hostPosition.reset();
         return PanelAnchor{tray.geometry(), hostPosition, barEdge};
     };
-    const auto showPanel = [&panel, anchor] {
+    const auto showPanel = [&panel, &openWhenReady, anchor] {
         if (panel)
             panel->show(anchor(std::nullopt));
+        else
+            openWhenReady = true;
     };
     // Hosts that open the menu on a click (GNOME's AppIndicator) reach the panel through its first item.
     tray.menu().addAction(QStringLiteral("Show Halvex"), &application, showPanel);
@@ -135,14 +135,24 @@ int run(QApplication& application, const AppViews& views, SingleInstance& instan
     tray.menu().addSeparator();
     tray.menu().addAction(QStringLiteral("Quit"), &application, &QCoreApplication::quit);
     QObject::connect(&tray, &TrayIcon::clicked, &tray,
-                     [&panel, anchor, learnBarEdge](std::optional<QPoint> at) {
+                     [&panel, &openWhenReady, anchor, learnBarEdge](std::optional<QPoint> at) {
                          if (panel)
                              panel->toggle(anchor(at));
+                         else
+                             openWhenReady = true;
                          learnBarEdge();
                      });
+
+    // The panel object is light; its window and QML engine are built when it opens. A session's tray
+    // may start a moment after Halvex: it gets a short grace before the panel becomes a window.
+    trayShown = waitForTray(tray);
+    state.setTrayShown(trayShown);
+    panel = views.panel(state, trayShown ? TrayPanel::Mode::Popup : TrayPanel::Mode::Window, openDashboard);
     BackgroundNotice backgroundNotice;
     if (trayShown) {
         tray.show();
+        if (openWhenReady)
+            showPanel();
     } else {
         // Nothing to click: the panel opens as a window, and launching Halvex again re-opens it.
         panel->setHiddenHandler([&backgroundNotice] { backgroundNotice.showOnce(); });

@@ -11,6 +11,7 @@
 #include "ui/AppWindows.h"
 #include "ui/DashboardWindow.h"
 #include "ui/MenuBarPanel.h"
+#include "ui/X11WindowHints.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -68,6 +69,7 @@ int monitor(int argc, char** argv, const HalvexCommandLine::Invocation& invocati
     SingleInstance instance;
     if (instance.claim() == SingleInstance::Role::Secondary)
         return handOver(request);
+    const X11WindowHints::DarkThemeForEveryWindow darkWindows;
     return TrayApplication::run(
         application,
         {&MenuBarPanel::make, &AppWindows::createSetupWindow, &DashboardWindow::make, &SettingsWindow::make},

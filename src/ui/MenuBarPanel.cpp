@@ -2,7 +2,7 @@
 
 #include "app/MenuBarModel.h"
 #include "ui/PanelPlacement.h"
-#include "ui/SkipTaskbar.h"
+#include "ui/X11WindowHints.h"
 
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -178,7 +178,7 @@ void MenuBarPanel::show(const PanelAnchor& anchor)
         place();
     }
     if (m_mode == Mode::Popup)
-        SkipTaskbar::apply(*m_view);
+        X11WindowHints::skipTaskbar(*m_view);
     m_view->show();
     m_view->raise();
     m_view->requestActivate();
