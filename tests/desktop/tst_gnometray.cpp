@@ -2,6 +2,7 @@
 #include "support/FakeProcTree.h"
 #include "support/GnomeDesktop.h"
 #include "support/HalvexdProcess.h"
+#include "support/ScreenPixels.h"
 #include "support/TestEnvironment.h"
 
 #include <QDBusArgument>
@@ -20,60 +21,12 @@
 
 #include <cmath>
 
+using namespace ScreenPixels;
+
 namespace {
 
-// The panel's own background, which fills its edges.
-constexpr QRgb panelBackground = qRgb(13, 13, 16);
 // How close the panel must come to the icon it was opened from.
 constexpr int nearIcon = 20;
-
-// The bounding box of the pixels of `colour`; empty when there are fewer than atLeast.
-QRect boundsOf(const QImage& image, QRgb colour, int atLeast = 2000)
-{
-    int left = image.width(), top = image.height(), right = -1, bottom = -1, count = 0;
-    for (int y = 0; y < image.height(); ++y) {
-        const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
-        for (int x = 0; x < image.width(); ++x) {
-            if ((line[x] & 0xffffff) != (colour & 0xffffff))
-                continue;
-            ++count;
-            left = std::min(left, x);
-            right = std::max(right, x);
-            top = std::min(top, y);
-            bottom = std::max(bottom, y);
-        }
-    }
-    return count >= atLeast ? QRect(QPoint(left, top), QPoint(right, bottom)) : QRect();
-}
-
-// The rectangle of the pixels that differ between two pictures inside area.
-QRect changedWithin(const QImage& before, const QImage& after, const QRect& area)
-{
-    QRect changed;
-    if (before.size() != after.size())
-        return changed;
-    const QRect inside = area & before.rect();
-    for (int y = inside.top(); y <= inside.bottom(); ++y)
-        for (int x = inside.left(); x <= inside.right(); ++x)
-            if (before.pixel(x, y) != after.pixel(x, y))
-                changed |= QRect(x, y, 1, 1);
-    return changed;
-}
-
-double luminance(QColor colour)
-{
-    const auto channel = [](double c) {
-        return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
-    };
-    return 0.2126 * channel(colour.redF()) + 0.7152 * channel(colour.greenF()) +
-           0.0722 * channel(colour.blueF());
-}
-
-double contrast(QColor a, QColor b)
-{
-    const double la = luminance(a), lb = luminance(b);
-    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
-}
 
 // The distance between two rectangles, 0 when they touch or overlap.
 int distance(const QRect& a, const QRect& b)
@@ -148,10 +101,7 @@ private Q_SLOTS:
             10000);
         QVERIFY2(icon.width() <= 32 && icon.height() <= 32, qPrintable(describe(icon)));
         const QColor barColour = before.pixelColor(icon.center());
-        double best = 0;
-        for (int y = icon.top(); y <= icon.bottom(); ++y)
-            for (int x = icon.left(); x <= icon.right(); ++x)
-                best = std::max(best, contrast(withIcon.pixelColor(x, y), barColour));
+        const double best = bestContrast(withIcon, icon, barColour);
         QVERIFY2(best >= 3.0,
                  qPrintable(QStringLiteral("best contrast %1 against %2").arg(best).arg(barColour.name())));
 

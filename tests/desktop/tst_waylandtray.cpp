@@ -1,6 +1,7 @@
 #include "platform/Settings.h"
 #include "support/FakeProcTree.h"
 #include "support/HalvexdProcess.h"
+#include "support/ScreenPixels.h"
 #include "support/TestEnvironment.h"
 #include "support/WaylandDesktop.h"
 
@@ -17,33 +18,14 @@
 
 #include <optional>
 
+using namespace ScreenPixels;
+
 namespace {
 
-// The panel's own background, which fills its edges.
-constexpr QRgb panelBackground = qRgb(13, 13, 16);
 // Longer than GTK's double-click time (400 ms).
 constexpr int doubleClickPause = 700;
 // How close the popup must come to the corner of the bar that holds the icon.
 constexpr int nearCorner = 20;
-
-// The bounding box of the pixels of `colour`; empty when there are none.
-QRect boundsOf(const QImage& image, QRgb colour, int atLeast = 2000)
-{
-    int left = image.width(), top = image.height(), right = -1, bottom = -1, count = 0;
-    for (int y = 0; y < image.height(); ++y) {
-        const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
-        for (int x = 0; x < image.width(); ++x) {
-            if ((line[x] & 0xffffff) != (colour & 0xffffff))
-                continue;
-            ++count;
-            left = std::min(left, x);
-            right = std::max(right, x);
-            top = std::min(top, y);
-            bottom = std::max(bottom, y);
-        }
-    }
-    return count >= atLeast ? QRect(QPoint(left, top), QPoint(right, bottom)) : QRect();
-}
 
 // What appeared in a strip between two pictures of it: the leftmost run of changed columns (a clock
 // further right may tick meanwhile), as the rectangle of its changed pixels.
@@ -65,21 +47,6 @@ QRect appearedIn(const QImage& before, const QImage& after, const QRect& strip)
         }
     }
     return run;
-}
-
-double luminance(QColor colour)
-{
-    const auto channel = [](double c) {
-        return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
-    };
-    return 0.2126 * channel(colour.redF()) + 0.7152 * channel(colour.greenF()) +
-           0.0722 * channel(colour.blueF());
-}
-
-double contrast(QColor a, QColor b)
-{
-    const double la = luminance(a), lb = luminance(b);
-    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
 }
 
 // Every node of sway's tree whose app id is ours, and whether it floats.
@@ -158,10 +125,7 @@ private Q_SLOTS:
             10000);
         QVERIFY2(icon.width() <= 64 && icon.right() > output.width() / 2, qPrintable(describe(icon)));
         const QColor barColour = before.pixelColor(icon.center());
-        double best = 0;
-        for (int y = icon.top(); y <= icon.bottom(); ++y)
-            for (int x = icon.left(); x <= icon.right(); ++x)
-                best = std::max(best, contrast(withIcon.pixelColor(x, y), barColour));
+        const double best = bestContrast(withIcon, icon, barColour);
         QVERIFY2(best >= 3.0, qPrintable(QStringLiteral("best contrast %1").arg(best)));
 
         // A program takes the camera: the notice reaches the session's notification daemon.

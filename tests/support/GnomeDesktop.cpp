@@ -91,53 +91,18 @@ QString GnomeDesktop::unavailableReason()
 bool GnomeDesktop::start()
 {
     stop();
-    m_error.clear();
-    m_unavailable = false;
-    QStringList arguments{"--session-only", "--watch-parent", QString::number(::getpid())};
+    QStringList arguments;
     if (m_options.appIndicator)
         arguments << "--appindicator";
 
-    m_process.setProcessChannelMode(QProcess::SeparateChannels);
-    m_process.start(QStringLiteral(HALVEX_SOURCE_DIR "/scripts/gnome-session.sh"), arguments);
-    if (!m_process.waitForStarted(5000)) {
-        m_error = m_process.errorString();
-        return false;
-    }
     // The script gives the shell a minute to start; a loaded machine may need most of it.
-    QByteArray output;
-    const bool ready = QTest::qWaitFor(
-        [&] {
-            output += m_process.readAllStandardOutput();
-            return output.contains("READY\n") || m_process.state() == QProcess::NotRunning;
-        },
-        120000);
-    if (!ready || !output.contains("READY\n")) {
-        if (m_process.state() == QProcess::NotRunning)
-            m_unavailable = m_process.exitStatus() == QProcess::NormalExit && m_process.exitCode() == 3;
-        else
-            m_error = QStringLiteral("no READY in time; ");
-        m_error += QString::fromLocal8Bit(output + m_process.readAllStandardError()).trimmed();
-        stop();
-        return false;
-    }
-    for (const QByteArray& line : output.split('\n')) {
-        const qsizetype equals = line.indexOf('=');
-        if (equals > 0)
-            m_variables.insert(QString::fromUtf8(line.left(equals)), QString::fromUtf8(line.mid(equals + 1)));
-    }
-    return true;
+    return m_script.start(QStringLiteral("gnome-session.sh"), arguments, 120000);
 }
 
 void GnomeDesktop::stop()
 {
     QDBusConnection::disconnectFromBus(m_busName);
-    m_variables.clear();
-    if (m_process.state() == QProcess::NotRunning)
-        return;
-    m_process.terminate();
-    if (!m_process.waitForFinished(15000))
-        m_process.kill();
-    m_process.waitForFinished(2000);
+    m_script.stop(15000);
 }
 
 QProcessEnvironment GnomeDesktop::environment() const

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/SessionScript.h"
+
 #include <QHash>
 #include <QImage>
 #include <QJsonValue>
@@ -58,14 +60,14 @@ public:
     // why, and unavailable() tells a machine without the tools from a failure.
     bool start();
     void stop();
-    bool isRunning() const { return m_process.state() == QProcess::Running && !m_variables.isEmpty(); }
-    bool unavailable() const { return m_unavailable; }
-    QString errorString() const { return m_error; }
+    bool isRunning() const { return m_script.isRunning(); }
+    bool unavailable() const { return m_script.unavailable(); }
+    QString errorString() const { return m_script.errorString(); }
 
     // The session's values as the script printed them: WAYLAND_DISPLAY (an absolute path), DISPLAY,
     // XAUTHORITY, DBUS_SESSION_BUS_ADDRESS, DBUS_SYSTEM_BUS_ADDRESS, XDG_RUNTIME_DIR, SESSION_USER,
     // SHOT_DIR, SHELL_LOG.
-    QString variable(const QString& name) const { return m_variables.value(name); }
+    QString variable(const QString& name) const { return m_script.variable(name); }
     // The test's environment moved into the session: its displays, buses and runtime directory,
     // XDG_SESSION_TYPE=wayland, XDG_CURRENT_DESKTOP=GNOME, QT_QPA_PLATFORM unset, the C locale.
     QProcessEnvironment environment() const;
@@ -103,9 +105,6 @@ public:
 
 private:
     Options m_options;
-    QProcess m_process;
-    QHash<QString, QString> m_variables;
+    SessionScript m_script;
     QString m_busName;
-    QString m_error;
-    bool m_unavailable = false;
 };

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/SessionScript.h"
+
 #include <QHash>
 #include <QImage>
 #include <QJsonDocument>
@@ -48,13 +50,13 @@ public:
     // errorString() says why, and unavailable() tells a machine without the tools from a failure.
     bool start();
     void stop();
-    bool isRunning() const { return m_process.state() == QProcess::Running && !m_variables.isEmpty(); }
-    bool unavailable() const { return m_unavailable; }
-    QString errorString() const { return m_error; }
+    bool isRunning() const { return m_script.isRunning(); }
+    bool unavailable() const { return m_script.unavailable(); }
+    QString errorString() const { return m_script.errorString(); }
 
     // The session's own values as the script printed them: WAYLAND_DISPLAY (an absolute path),
     // SWAYSOCK, DBUS_SESSION_BUS_ADDRESS, XDG_RUNTIME_DIR, SESSION_USER, OUTPUT.
-    QString variable(const QString& name) const { return m_variables.value(name); }
+    QString variable(const QString& name) const { return m_script.variable(name); }
     // The test's environment moved into the session: its display, bus, runtime directory and sway
     // socket, Qt on Wayland, no X display, the C locale.
     QProcessEnvironment environment() const;
@@ -82,11 +84,8 @@ private:
     QByteArray swaymsg(const QStringList& arguments) const;
 
     Options m_options;
-    QProcess m_process;
-    QHash<QString, QString> m_variables;
+    SessionScript m_script;
     QString m_busName;
-    QString m_error;
-    bool m_unavailable = false;
 };
 
 // Starts `desktop` for the running test function: skips it where this machine cannot run a session,
