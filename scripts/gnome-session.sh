@@ -22,6 +22,10 @@
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
+# shellcheck source=lib/session.sh
+source "$here/lib/session.sh"
+# shellcheck source=lib/halvex-apps.sh
+source "$here/lib/halvex-apps.sh"
 build=build/release
 appindicator=0
 session_only=0
@@ -45,41 +49,8 @@ if [[ $appindicator -eq 1 && ! -d /usr/share/gnome-shell/extensions/$appindicato
     echo "the AppIndicator extension is missing: scripts/setup.sh installs it" >&2
     exit 3
 fi
-if [[ $(id -u) -eq 0 ]]; then
-    session_user=halvex-desktop
-    id -u "$session_user" >/dev/null 2>&1 ||
-        { echo "missing user $session_user: run scripts/setup.sh" >&2; exit 3; }
-    as_session_user=(setpriv --reuid="$session_user" --regid="$session_user" --init-groups)
-else
-    session_user=$(id -un)
-    as_session_user=()
-fi
-
-work=$(mktemp -d "${TMPDIR:-/tmp}/halvex-gnome.XXXXXX")
-pids=()
-cleanup() {
-    trap - EXIT INT TERM
-    # Newest first: the applications go before the shell that hosts them, the shell before its buses.
-    for ((i = ${#pids[@]} - 1; i >= 0; i--)); do
-        kill "${pids[i]}" 2>/dev/null || true
-        wait "${pids[i]}" 2>/dev/null || true
-    done
-    rm -rf "$work"
-}
-trap cleanup EXIT
-trap 'exit 0' INT TERM
-
-# Polls a command every 100 ms for up to $1 seconds.
-wait_for() {
-    local seconds=$1
-    shift
-    local tries=$((seconds * 10))
-    for ((try = 0; try < tries; try++)); do
-        "$@" && return 0
-        sleep 0.1
-    done
-    return 1
-}
+choose_session_user
+start_work_directory halvex-gnome
 
 # The session user reaches its own directories inside the work directory, and nothing more.
 chmod 0711 "$work"
@@ -100,35 +71,10 @@ if [[ ${#as_session_user[@]} -gt 0 ]]; then
         { echo "$session_user cannot enter $work: point TMPDIR at a directory others may enter" >&2; exit 1; }
 fi
 
-# Both buses with a configuration of their own: no service directories, so nothing is started on
-# demand behind the script's back and left running after it, and open to the shell's user as well.
-write_bus_config() {
-    cat >"$work/$1.conf" <<BUS
-<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
- "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
-<busconfig>
-  <type>$1</type>
-  <listen>unix:path=$work/$1-bus</listen>
-  <auth>EXTERNAL</auth>
-  <policy context="default">
-    <allow user="*"/>
-    <allow send_destination="*" eavesdrop="true"/>
-    <allow eavesdrop="true"/>
-    <allow own="*"/>
-  </policy>
-</busconfig>
-BUS
-}
-for bus in session system; do
-    write_bus_config "$bus"
-    dbus-daemon --config-file="$work/$bus.conf" --nofork --print-address=4 4>"$work/$bus-address" \
-        >"$work/$bus-dbus.log" 2>&1 &
-    pids+=($!)
-done
-wait_for 10 test -s "$work/session-address" || { echo "the session dbus-daemon did not start" >&2; exit 1; }
-wait_for 10 test -s "$work/system-address" || { echo "the system dbus-daemon did not start" >&2; exit 1; }
-DBUS_SESSION_BUS_ADDRESS=$(head -n 1 "$work/session-address")
-DBUS_SYSTEM_BUS_ADDRESS=$(head -n 1 "$work/system-address")
+start_bus system
+DBUS_SYSTEM_BUS_ADDRESS=$bus_address
+start_bus session
+DBUS_SESSION_BUS_ADDRESS=$bus_address
 
 # The shell's settings live in a key file of its own home (no dconf service to start), written
 # before it starts: the extensions to enable, no welcome tour, no animations (a screenshot shows the finished state),
@@ -215,26 +161,8 @@ echo "APPINDICATOR=$appindicator"
 echo "SHELL_LOG=$work/gnome-shell.log"
 
 if [[ $session_only -eq 0 ]]; then
-    # A port nothing answers on, found with bash's own TCP client.
-    port=0
-    for _ in $(seq 50); do
-        candidate=$((20000 + RANDOM % 40000))
-        if ! (exec 3<>"/dev/tcp/127.0.0.1/$candidate") 2>/dev/null; then
-            port=$candidate
-            break
-        fi
-    done
-    [[ $port -ne 0 ]] || { echo "no free port found" >&2; exit 1; }
-    home="$work/home"
-    mkdir -p "$home/.config/Halvex"
-    printf '[General]\nserverURL=http://127.0.0.1:%s\nhasOnboarded=true\n' "$port" >"$home/.config/Halvex/Halvex.conf"
-    HOME="$home" env -u XDG_CONFIG_HOME "$build/server/halvexd" --port "$port" >"$work/halvexd.log" 2>&1 &
-    pids+=($!)
     # As GNOME starts it: no platform asked for, so Halvex picks Xwayland itself.
-    HOME="$home" XDG_SESSION_TYPE=wayland XDG_CURRENT_DESKTOP=GNOME env -u XDG_CONFIG_HOME -u QT_QPA_PLATFORM \
-        "$build/src/halvex" >"$work/halvex.log" 2>&1 &
-    pids+=($!)
-    echo "HOME=$home (halvex and halvexd on port $port; logs in $work)"
+    start_halvex_apps "$work" "$build" -u QT_QPA_PLATFORM XDG_SESSION_TYPE=wayland XDG_CURRENT_DESKTOP=GNOME
     bus="DBUS_SESSION_BUS_ADDRESS=$DBUS_SESSION_BUS_ADDRESS"
     echo "Screenshot:  $bus gdbus call --session --dest org.gnome.Shell.Screenshot --object-path /org/gnome/Shell/Screenshot --method org.gnome.Shell.Screenshot.Screenshot false false $shot_dir/screen.png"
     echo "Eval:        $bus gdbus call --session --dest org.gnome.Shell --object-path /org/gnome/Shell --method org.gnome.Shell.Eval 'Object.keys(Main.panel.statusArea)'"

@@ -18,6 +18,8 @@
 set -euo pipefail
 # shellcheck source=lib/halvex-apps.sh
 source "$(dirname "${BASH_SOURCE[0]}")/lib/halvex-apps.sh"
+# shellcheck source=lib/session.sh
+source "$(dirname "${BASH_SOURCE[0]}")/lib/session.sh"
 
 build=build/release
 bar=top
@@ -42,43 +44,8 @@ done
 for tool in sway swaymsg waybar grim mako wayvnc dbus-daemon dbus-send setpriv; do
     command -v "$tool" >/dev/null || { echo "missing $tool: run scripts/setup.sh" >&2; exit 3; }
 done
-if [[ $(id -u) -eq 0 ]]; then
-    session_user=halvex-desktop
-    id -u "$session_user" >/dev/null 2>&1 ||
-        { echo "missing user $session_user: run scripts/setup.sh" >&2; exit 3; }
-    as_session_user=(setpriv --reuid="$session_user" --regid="$session_user" --init-groups)
-else
-    session_user=$(id -un)
-    as_session_user=()
-fi
-
-work=$(mktemp -d "${TMPDIR:-/tmp}/halvex-wayland.XXXXXX")
-pids=()
-cleanup() {
-    trap - EXIT INT TERM
-    # Newest first: the applications go before the session that hosts them.
-    for ((i = ${#pids[@]} - 1; i >= 0; i--)); do
-        kill "${pids[i]}" 2>/dev/null || true
-    done
-    for pid in "${pids[@]}"; do
-        wait "$pid" 2>/dev/null || true
-    done
-    rm -rf "$work"
-}
-trap cleanup EXIT
-trap 'exit 0' INT TERM
-
-# Polls a command every 50 ms for up to $1 seconds.
-wait_for() {
-    local seconds=$1
-    shift
-    local tries=$((seconds * 20))
-    for ((try = 0; try < tries; try++)); do
-        "$@" && return 0
-        sleep 0.05
-    done
-    return 1
-}
+choose_session_user
+start_work_directory halvex-wayland
 
 # The session user must reach its own runtime directory inside the work directory, and nothing more.
 chmod 0711 "$work"
@@ -106,25 +73,7 @@ env -i PATH=/usr/local/bin:/usr/bin:/bin HOME="$sway_runtime" XDG_RUNTIME_DIR="$
     "${as_session_user[@]}" sway -c "$work/sway.conf" >"$work/sway.log" 2>&1 &
 pids+=($!)
 
-# Its own bus configuration: the session bus's policy without its service directories, so nothing is
-# started on demand behind the script's back and left running after it.
-cat >"$work/bus.conf" <<BUS
-<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
- "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
-<busconfig>
-  <type>session</type>
-  <listen>unix:path=$work/bus</listen>
-  <auth>EXTERNAL</auth>
-  <policy context="default">
-    <allow send_destination="*" eavesdrop="true"/>
-    <allow eavesdrop="true"/>
-    <allow own="*"/>
-  </policy>
-</busconfig>
-BUS
-dbus-daemon --config-file="$work/bus.conf" --nofork --print-address=4 4>"$work/bus-address" \
-    >"$work/dbus.log" 2>&1 &
-pids+=($!)
+start_bus session
 
 sway_socket() {
     compgen -G "$sway_runtime/sway-ipc.*.sock" >/dev/null && compgen -G "$sway_runtime/wayland-*[0-9]" >/dev/null
@@ -132,8 +81,7 @@ sway_socket() {
 wait_for 20 sway_socket || { echo "sway did not start: $(tail -n 3 "$work/sway.log")" >&2; exit 1; }
 SWAYSOCK=$(compgen -G "$sway_runtime/sway-ipc.*.sock" | head -n 1)
 WAYLAND_DISPLAY=$(compgen -G "$sway_runtime/wayland-*[0-9]" | head -n 1)
-wait_for 10 test -s "$work/bus-address" || { echo "dbus-daemon did not start" >&2; exit 1; }
-DBUS_SESSION_BUS_ADDRESS=$(head -n 1 "$work/bus-address")
+DBUS_SESSION_BUS_ADDRESS=$bus_address
 XDG_RUNTIME_DIR=$client_runtime
 export SWAYSOCK WAYLAND_DISPLAY DBUS_SESSION_BUS_ADDRESS XDG_RUNTIME_DIR
 # The clients see this session only: no X server, none of the caller's own configuration.
