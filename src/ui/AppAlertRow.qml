@@ -73,7 +73,10 @@ Rectangle {
                         Text { id: capsule; anchors.centerIn: parent; text: row.systemCapsule; color: Obsidian.dim; font.pixelSize: 10 }
                     }
                 }
-                Row {
+                // Wraps on a narrow window rather than running under the actions.
+                Flow {
+                    objectName: "chips_" + row.index
+                    width: parent.width
                     spacing: 8
                     Repeater {
                         model: row.chips

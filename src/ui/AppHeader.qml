@@ -25,7 +25,7 @@ Rectangle {
         Icon { name: "shield.fill"; color: Obsidian.accent; implicitWidth: 18; implicitHeight: 18 }
         ColumnLayout {
             spacing: 1
-            Text { text: "HALVEX"; color: "white"; font.pixelSize: 20; font.bold: true; font.letterSpacing: 1.0 }
+            Text { objectName: "appTitle"; text: "HALVEX"; color: "white"; font.pixelSize: 20; font.bold: true; font.letterSpacing: 1.0 }
             Text {
                 objectName: "monitoringState"
                 text: header.model.monitoringText
@@ -56,7 +56,7 @@ Rectangle {
                 anchors.centerIn: parent
                 spacing: 6
                 Icon { name: "bolt.fill"; color: Obsidian.orange; implicitWidth: 13; implicitHeight: 13 }
-                Text { text: "STRIKE"; color: Obsidian.orange; font.pixelSize: 13; font.bold: true; font.letterSpacing: 1.0 }
+                Text { objectName: "strikeLabel"; text: "STRIKE"; color: Obsidian.orange; font.pixelSize: 13; font.bold: true; font.letterSpacing: 1.0 }
             }
             MouseArea { anchors.fill: parent; cursorShape: Qt.PointingHandCursor; onClicked: header.model.showStrike = true }
         }

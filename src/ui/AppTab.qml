@@ -20,7 +20,7 @@ Rectangle {
         anchors.centerIn: parent
         spacing: 6
         Icon { name: tab.icon; color: tab.foreground; implicitWidth: 13; implicitHeight: 13 }
-        Text { text: tab.label; color: tab.foreground; font.pixelSize: 14 }
+        Text { objectName: tab.objectName + "Label"; text: tab.label; color: tab.foreground; font.pixelSize: 14 }
     }
     MouseArea { anchors.fill: parent; onClicked: tab.model.selectedTab = tab.tab }
 }

@@ -20,7 +20,6 @@ Rectangle {
             commands: view.commands
             terminalGreen: view.terminalGreen
             Layout.fillWidth: true
-            Layout.preferredHeight: 156
         }
         Rectangle { Layout.fillWidth: true; implicitHeight: 1; color: Obsidian.border }
         TerminalOutput {

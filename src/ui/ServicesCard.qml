@@ -29,7 +29,7 @@ Rectangle {
             id: titles
             anchors { left: stateIcon.right; leftMargin: 12; verticalCenter: parent.verticalCenter }
             spacing: 2
-            Text { text: "Halvex Services"; color: "white"; font.pixelSize: 14; font.weight: Font.DemiBold }
+            Text { objectName: "servicesTitle"; text: "Halvex Services"; color: "white"; font.pixelSize: 14; font.weight: Font.DemiBold }
             Text { text: "Telegram · Commands · Automations"; color: Obsidian.dim; font.pixelSize: 12 }
         }
         RowLayout {

@@ -2,14 +2,15 @@ import QtQuick
 import QtQuick.Controls
 import Halvex.Ui
 
-// The tiles of the selected category in six columns; the custom category lists the user's scripts
-// and the "New script" tile.
+// The tiles of the selected category, six columns at the default width and fewer on a narrow window
+// (DashboardLayout decides); the custom category lists the user's scripts and the "New script" tile.
 GridView {
     id: grid
     required property CommandConsole commands
     property color terminalGreen
     objectName: "skillGrid"
-    readonly property int columns: 6
+    readonly property int columns: DashboardLayout.skillColumns(width - leftMargin - rightMargin)
+    readonly property int rowsShown: DashboardLayout.skillRowsShown(columns)
     readonly property int gap: 6
     topMargin: 10
     bottomMargin: 10 - gap
@@ -18,6 +19,8 @@ GridView {
     rightMargin: 10 - gap
     cellWidth: Math.floor((width - leftMargin - rightMargin) / columns)
     cellHeight: 56 + gap
+    // Two rows with room to spare, as designed; each row more, one cell taller.
+    implicitHeight: 156 + (rowsShown - 2) * cellHeight
     clip: true
     boundsBehavior: Flickable.StopAtBounds
     model: grid.commands.tiles

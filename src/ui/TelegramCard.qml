@@ -27,7 +27,12 @@ Rectangle {
             Layout.fillWidth: true
             spacing: 10
             TgHeader { tint: Obsidian.safe; badge: "Connected" }
-            Text { objectName: "telegramControls"; text: card.model.controlsText; color: "white"; font.pixelSize: 12; font.family: "monospace" }
+            Text {
+                objectName: "telegramControls"
+                Layout.fillWidth: true
+                text: card.model.controlsText; color: "white"; font.pixelSize: 12; font.family: "monospace"
+                wrapMode: Text.WordWrap
+            }
             RowLayout {
                 Layout.fillWidth: true
                 LinkButton { objectName: "openBot"; text: card.model.openBotLabel; onClicked: card.model.openBot() }

@@ -14,7 +14,7 @@ RowLayout {
         color: Qt.rgba(head.tint.r, head.tint.g, head.tint.b, 0.12)
         Icon { anchors.centerIn: parent; name: "paperplane.fill"; color: head.tint; width: 16; height: 16 }
     }
-    Text { text: "Telegram"; color: "white"; font.pixelSize: 14; font.weight: Font.DemiBold }
+    Text { objectName: "telegramTitle"; text: "Telegram"; color: "white"; font.pixelSize: 14; font.weight: Font.DemiBold }
     Item { Layout.fillWidth: true }
     Rectangle {
         visible: head.badge !== ""

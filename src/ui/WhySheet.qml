@@ -47,7 +47,13 @@ Popup {
             ColumnLayout {
                 Layout.fillWidth: true
                 spacing: 3
-                Text { objectName: "whyApp"; text: sheet.app; color: "white"; font.pixelSize: 15; font.bold: true }
+                // A long name wraps inside the sheet rather than pushing the close button out of it.
+                Text {
+                    objectName: "whyApp"
+                    Layout.fillWidth: true
+                    text: sheet.app; color: "white"; font.pixelSize: 15; font.bold: true
+                    wrapMode: Text.WrapAtWordBoundaryOrAnywhere
+                }
                 Text { text: sheet.desc; color: Obsidian.dim; font.pixelSize: 12; wrapMode: Text.Wrap; Layout.fillWidth: true }
                 Rectangle {
                     implicitWidth: label.implicitWidth + 12; implicitHeight: label.implicitHeight + 4; radius: height / 2
