@@ -132,17 +132,18 @@ std::unique_ptr<LayerShellSurface> LayerShellSurface::attach(QWindow& window, Pl
 {
     if (!isAvailable())
         return nullptr;
-    // Qt's Wayland windows that bypass the window manager get no shell role, which leaves the
-    // surface free for the layer role; Qt reads this whenever it creates or exposes a window.
-    qputenv("QT_WAYLAND_USE_BYPASSWINDOWMANAGERHINT", "1");
-    window.setFlags(window.flags() | Qt::FramelessWindowHint | Qt::BypassWindowManagerHint);
     window.create();
     QObject* platform = platformWindowObject(window);
     if (!platform || platform->metaObject()->indexOfSignal("wlSurfaceCreated()") < 0 ||
         platform->metaObject()->indexOfSignal("wlSurfaceDestroyed()") < 0) {
+        // The window stays as it was: an ordinary one.
         qCDebug(lcLayerShell) << "this Qt's Wayland windows do not announce their surfaces";
         return nullptr;
     }
+    // Qt's Wayland windows that bypass the window manager get no shell role when they are shown,
+    // which leaves the surface free for the layer role; Qt reads both whenever it shows or exposes one.
+    qputenv("QT_WAYLAND_USE_BYPASSWINDOWMANAGERHINT", "1");
+    window.setFlags(window.flags() | Qt::FramelessWindowHint | Qt::BypassWindowManagerHint);
     std::unique_ptr<LayerShellSurface> surface(new LayerShellSurface(window, placement));
     // Direct: the role must be given inside Qt's own surface creation, before its first frame.
     QObject::connect(platform, SIGNAL(wlSurfaceCreated()), surface.get(), SLOT(surfaceCreated()),
