@@ -109,9 +109,15 @@ private Q_SLOTS:
         QStringList exported;
         QTRY_VERIFY_WITH_TIMEOUT(!(exported = exportedMenu(desktop)).isEmpty(), 10000);
         QVERIFY2(!exported.isEmpty() && exported.first() == u"Show Halvex", qPrintable(exported.join(", ")));
-        QVERIFY(desktop.click(button.center()));
+        // On a loaded machine the shell may drop a click on an item it is still building; a user clicks
+        // again, and so does the test, up to three times.
         QList<QPair<QString, QRect>> items;
-        QTRY_VERIFY_WITH_TIMEOUT(!(items = desktop.openIndicatorMenu(itemPrefix())).isEmpty(), 15000);
+        for (int attempt = 0; attempt < 3 && items.isEmpty(); ++attempt) {
+            QVERIFY(desktop.click(button.center()));
+            QTest::qWaitFor([&] { return !(items = desktop.openIndicatorMenu(itemPrefix())).isEmpty(); },
+                            5000);
+        }
+        QVERIFY2(!items.isEmpty(), "three clicks on the icon opened no menu");
         QCOMPARE(items.first().first, QStringLiteral("Show Halvex"));
         const QImage menu = desktop.screenshot(shot("gnome-menu.png"));
         QVERIFY(!menu.isNull());
