@@ -50,3 +50,19 @@ void SessionScript::stop(int graceMs)
         m_process.kill();
     m_process.waitForFinished(2000);
 }
+
+int SessionScript::run(const QProcessEnvironment& environment, const QString& program,
+                       const QStringList& arguments, QByteArray* output, int timeoutMs)
+{
+    QProcess process;
+    process.setProcessEnvironment(environment);
+    process.start(program, arguments);
+    if (!process.waitForFinished(timeoutMs)) {
+        process.kill();
+        process.waitForFinished(2000);
+        return -1;
+    }
+    if (output)
+        *output = process.readAllStandardOutput();
+    return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+}

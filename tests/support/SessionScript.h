@@ -27,6 +27,11 @@ public:
     QString errorString() const { return m_error; }
     QString variable(const QString& name) const { return m_variables.value(name); }
 
+    // Runs a program in a session's `environment` and returns its exit code (-1 when it crashed or
+    // hung); its standard output goes to `output` when given.
+    static int run(const QProcessEnvironment& environment, const QString& program,
+                   const QStringList& arguments, QByteArray* output, int timeoutMs);
+
 private:
     QProcess m_process;
     QHash<QString, QString> m_variables;

@@ -166,17 +166,7 @@ QList<WaylandDesktop::Notice> WaylandDesktop::notices() const
 int WaylandDesktop::run(const QString& program, const QStringList& arguments, QByteArray* output,
                         int timeoutMs) const
 {
-    QProcess process;
-    process.setProcessEnvironment(environment());
-    process.start(program, arguments);
-    if (!process.waitForFinished(timeoutMs)) {
-        process.kill();
-        process.waitForFinished(2000);
-        return -1;
-    }
-    if (output)
-        *output = process.readAllStandardOutput();
-    return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    return SessionScript::run(environment(), program, arguments, output, timeoutMs);
 }
 
 QByteArray WaylandDesktop::swaymsg(const QStringList& arguments) const
