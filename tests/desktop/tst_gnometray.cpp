@@ -1,6 +1,9 @@
+#include "platform/Settings.h"
+#include "support/FakeProcTree.h"
 #include "support/GnomeDesktop.h"
-#include "support/HalvexInSession.h"
+#include "support/HalvexdProcess.h"
 #include "support/ScreenPixels.h"
+#include "support/TestEnvironment.h"
 
 #include <QDBusArgument>
 #include <QDBusConnection>
@@ -66,8 +69,10 @@ private Q_SLOTS:
     void cleanup()
     {
         // Halvex goes before its session, which it would otherwise see die under it.
-        m_halvex.reset();
+        stopHalvex();
         m_desktop.reset();
+        m_backend.reset();
+        m_home.reset();
     }
 
     void shieldAndMenuInTheTopBar()
@@ -81,7 +86,7 @@ private Q_SLOTS:
         const QImage before = desktop.screenshot(shot("gnome-bar-before.png"));
         QVERIFY(!before.isNull());
 
-        QVERIFY(startHalvex(desktop.environment(), true));
+        startHalvex(desktop);
         QTRY_VERIFY_WITH_TIMEOUT(itemRegistered(desktop), 20000);
         QRect button;
         QTRY_VERIFY_WITH_TIMEOUT((button = desktop.indicatorButton(itemPrefix())).isValid(), 10000);
@@ -138,7 +143,7 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(!windowRect(desktop).isValid(), 10000);
         QTRY_VERIFY_WITH_TIMEOUT(
             !boundsOf(desktop.screenshot(shot("gnome-escape.png")), panelBackground).isValid(), 10000);
-        QVERIFY(m_halvex->isRunning());
+        QVERIFY(halvexRunning());
     }
 
     // A double click on the icon is the extension's Activate(x, y), with the click's position on the
@@ -150,7 +155,7 @@ private Q_SLOTS:
         GnomeDesktop& desktop = *m_desktop;
         const QSize screen = desktop.screenSize();
         const QRect bar = desktop.topBar();
-        QVERIFY(startHalvex(desktop.environment(), true));
+        startHalvex(desktop);
         QTRY_VERIFY_WITH_TIMEOUT(itemRegistered(desktop), 20000);
         QRect button;
         QTRY_VERIFY_WITH_TIMEOUT((button = desktop.indicatorButton(itemPrefix())).isValid(), 10000);
@@ -177,7 +182,7 @@ private Q_SLOTS:
                  qPrintable(describe(drawn) + QStringLiteral(" icon ") + describe(button)));
         QVERIFY2(drawn.right() > screen.width() / 2 && drawn.right() < screen.width(),
                  qPrintable(describe(drawn)));
-        QVERIFY(m_halvex->isRunning());
+        QVERIFY(halvexRunning());
     }
 
     // Stock GNOME: no StatusNotifierWatcher, so no tray. The panel is a window of its own size,
@@ -188,7 +193,7 @@ private Q_SLOTS:
             return;
         GnomeDesktop& desktop = *m_desktop;
         QVERIFY(!watcherPresent(desktop));
-        QVERIFY(startHalvex(desktop.environment(), true));
+        startHalvex(desktop);
         GnomeDesktop::Window window;
         QTRY_VERIFY_WITH_TIMEOUT(
             [&] {
@@ -234,16 +239,10 @@ private Q_SLOTS:
         QVERIFY(!after.isEmpty());
         QCOMPARE(after.first().client.size(), window.client.size());
         desktop.screenshot(shot("gnome-no-tray-title-double-click.png"));
-        QVERIFY(m_halvex->isRunning());
+        QVERIFY(halvexRunning());
     }
 
 private:
-    bool startHalvex(const QProcessEnvironment& session, bool onboarded)
-    {
-        m_halvex = std::make_unique<HalvexInSession>();
-        return m_halvex->start(session, onboarded);
-    }
-
     // The session of this test function; a session that cannot start where GNOME Shell is installed
     // fails the test with the script's error lines. False when the test function must return.
     bool startSession(const GnomeDesktop::Options& options)
@@ -258,9 +257,43 @@ private:
         return false;
     }
 
+    void startHalvex(const GnomeDesktop& desktop)
+    {
+        m_home = std::make_unique<TemporaryHome>();
+        m_backend = std::make_unique<HalvexdProcess>(m_home->path(), m_home->path());
+        QVERIFY(m_backend->start());
+        Settings().setValue(SettingsKey::serverURL, m_backend->baseUrl());
+        Settings().setHasOnboarded(true);
+        QProcessEnvironment environment = desktop.environment();
+        environment.insert("HOME", m_home->path());
+        environment.insert("HALVEX_PLATFORM", "linux");
+        environment.insert("HALVEX_PROC_ROOT", m_tree.procRoot());
+        environment.insert("HALVEX_DEV_ROOT", m_tree.devRoot());
+        environment.insert("HALVEX_TOOL_PW_DUMP", m_missingTools.path() + "/pw-dump");
+        environment.insert("HALVEX_TOOL_PACTL", m_missingTools.path() + "/pactl");
+        environment.remove("HALVEX_VENDOR_URL");
+        m_halvex.setProcessEnvironment(environment);
+        m_halvex.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        m_halvex.setStandardOutputFile(m_home->path() + "/halvex.log");
+        m_halvex.start(QStringLiteral(HALVEX_BINARY_DIR "/src/halvex"));
+        QVERIFY(m_halvex.waitForStarted());
+    }
+
+    bool halvexRunning() const { return m_halvex.state() == QProcess::Running; }
+
+    void stopHalvex()
+    {
+        if (m_halvex.state() == QProcess::NotRunning)
+            return;
+        m_halvex.terminate();
+        if (!m_halvex.waitForFinished(10000))
+            m_halvex.kill();
+        m_halvex.waitForFinished(2000);
+    }
+
     QString itemPrefix() const
     {
-        return QStringLiteral("org.kde.StatusNotifierItem-%1-").arg(m_halvex->processId());
+        return QStringLiteral("org.kde.StatusNotifierItem-%1-").arg(m_halvex.processId());
     }
 
     QDBusConnection bus(const GnomeDesktop& desktop) const
@@ -365,7 +398,11 @@ private:
     }
 
     std::unique_ptr<GnomeDesktop> m_desktop;
-    std::unique_ptr<HalvexInSession> m_halvex;
+    std::unique_ptr<TemporaryHome> m_home;
+    std::unique_ptr<HalvexdProcess> m_backend;
+    FakeProcTree m_tree;
+    QTemporaryDir m_missingTools;
+    QProcess m_halvex;
 };
 
 QTEST_MAIN(GnomeTrayTest)

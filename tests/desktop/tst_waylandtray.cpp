@@ -1,5 +1,8 @@
-#include "support/HalvexInSession.h"
+#include "platform/Settings.h"
+#include "support/FakeProcTree.h"
+#include "support/HalvexdProcess.h"
 #include "support/ScreenPixels.h"
+#include "support/TestEnvironment.h"
 #include "support/WaylandDesktop.h"
 
 #include <QDBusConnection>
@@ -80,8 +83,11 @@ private Q_SLOTS:
     void cleanup()
     {
         // halvex goes first, while its compositor is still there to see it out.
-        m_halvex.reset();
+        stopHalvex();
         m_desktop.reset();
+        m_backend.reset();
+        m_tree.reset();
+        m_home.reset();
     }
 
     void panelOpensAtTheIconsCorner_data()
@@ -103,7 +109,11 @@ private Q_SLOTS:
         const QRect strip =
             top ? QRect(0, 0, output.width(), 26) : QRect(0, output.height() - 26, output.width(), 26);
 
-        QVERIFY(startHalvex(desktop.environment(), true));
+        startHalvex(desktop, true);
+
+        if (QTest::currentTestFailed())
+
+            return;
         QTRY_VERIFY_WITH_TIMEOUT(itemRegistered(desktop), 20000);
         // The icon is what appeared in the bar; it is legible on the bar's own colour.
         QRect icon;
@@ -119,8 +129,8 @@ private Q_SLOTS:
         QVERIFY2(best >= 3.0, qPrintable(QStringLiteral("best contrast %1").arg(best)));
 
         // A program takes the camera: the notice reaches the session's notification daemon.
-        const QString video = m_halvex->tree().addNode(QStringLiteral("video0"));
-        m_halvex->tree().addProcess(4242, QStringLiteral("zoom"), QString(), {video});
+        const QString video = m_tree->addNode(QStringLiteral("video0"));
+        m_tree->addProcess(4242, QStringLiteral("zoom"), QString(), {video});
         QTRY_VERIFY_WITH_TIMEOUT(noticeSays(desktop, "is using your camera"), 20000);
 
         // A click on the icon opens the panel beside it, as a popup.
@@ -154,11 +164,11 @@ private Q_SLOTS:
         QVERIFY(desktop.click(icon.center()));
         QTRY_VERIFY_WITH_TIMEOUT(
             !boundsOf(desktop.screenshot(shot("wayland-closed.png")), panelBackground).isValid(), 10000);
-        QVERIFY(m_halvex->isRunning());
+        QVERIFY(halvexRunning());
 
         // Launching Halvex again hands over: the running one shows its panel, the second leaves.
         QProcess second;
-        second.setProcessEnvironment(m_halvex->environment());
+        second.setProcessEnvironment(m_halvex.processEnvironment());
         second.start(QStringLiteral(HALVEX_BINARY_DIR "/src/halvex"));
         QVERIFY(second.waitForFinished(20000));
         QCOMPARE(second.exitStatus(), QProcess::NormalExit);
@@ -174,7 +184,9 @@ private Q_SLOTS:
         m_desktop = std::make_unique<WaylandDesktop>(WaylandDesktop::Options{WaylandDesktop::Bar::Top, 6});
         WaylandDesktop& desktop = *m_desktop;
         START_WAYLAND_DESKTOP_OR_SKIP(desktop);
-        QVERIFY(startHalvex(desktop.environment(), true));
+        startHalvex(desktop, true);
+        if (QTest::currentTestFailed())
+            return;
         QList<QPair<QJsonObject, bool>> windows;
         QTRY_VERIFY_WITH_TIMEOUT((windows = ourWindows(desktop)).size() == 1, 15000);
         // The window is the panel at its own size, floating: a tiler does not stretch it over the screen.
@@ -186,7 +198,7 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(itemRegistered(desktop), 20000);
         QTRY_VERIFY_WITH_TIMEOUT(ourWindows(desktop).isEmpty(), 10000);
         desktop.screenshot(shot("wayland-late-tray.png"));
-        QVERIFY(m_halvex->isRunning());
+        QVERIFY(halvexRunning());
     }
 
     // The first launch's set-up window keeps its fixed size: sway floats it instead of tiling it.
@@ -195,7 +207,9 @@ private Q_SLOTS:
         m_desktop = std::make_unique<WaylandDesktop>(WaylandDesktop::Options{});
         WaylandDesktop& desktop = *m_desktop;
         START_WAYLAND_DESKTOP_OR_SKIP(desktop);
-        QVERIFY(startHalvex(desktop.environment(), false));
+        startHalvex(desktop, false);
+        if (QTest::currentTestFailed())
+            return;
         QList<QPair<QJsonObject, bool>> windows;
         QTRY_VERIFY_WITH_TIMEOUT((windows = ourWindows(desktop)).size() == 1, 15000);
         const QJsonObject setup = windows.first().first;
@@ -208,10 +222,39 @@ private Q_SLOTS:
     }
 
 private:
-    bool startHalvex(const QProcessEnvironment& session, bool onboarded)
+    void startHalvex(const WaylandDesktop& desktop, bool onboarded)
     {
-        m_halvex = std::make_unique<HalvexInSession>();
-        return m_halvex->start(session, onboarded);
+        m_home = std::make_unique<TemporaryHome>();
+        m_tree = std::make_unique<FakeProcTree>();
+        m_backend = std::make_unique<HalvexdProcess>(m_home->path(), m_home->path());
+        QVERIFY(m_backend->start());
+        Settings().setValue(SettingsKey::serverURL, m_backend->baseUrl());
+        Settings().setHasOnboarded(onboarded);
+        QProcessEnvironment environment = desktop.environment();
+        environment.insert("HOME", m_home->path());
+        environment.insert("HALVEX_PLATFORM", "linux");
+        environment.insert("HALVEX_PROC_ROOT", m_tree->procRoot());
+        environment.insert("HALVEX_DEV_ROOT", m_tree->devRoot());
+        environment.insert("HALVEX_TOOL_PW_DUMP", m_missingTools.path() + "/pw-dump");
+        environment.insert("HALVEX_TOOL_PACTL", m_missingTools.path() + "/pactl");
+        environment.remove("HALVEX_VENDOR_URL");
+        m_halvex.setProcessEnvironment(environment);
+        m_halvex.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        m_halvex.setStandardOutputFile(m_home->path() + "/halvex.log");
+        m_halvex.start(QStringLiteral(HALVEX_BINARY_DIR "/src/halvex"));
+        QVERIFY(m_halvex.waitForStarted());
+    }
+
+    bool halvexRunning() const { return m_halvex.state() == QProcess::Running; }
+
+    void stopHalvex()
+    {
+        if (m_halvex.state() == QProcess::NotRunning)
+            return;
+        m_halvex.terminate();
+        if (!m_halvex.waitForFinished(10000))
+            m_halvex.kill();
+        m_halvex.waitForFinished(2000);
     }
 
     // Our item is among those the bar's watcher holds.
@@ -231,7 +274,7 @@ private:
             return false;
         const QStringList items =
             qvariant_cast<QDBusVariant>(reply.arguments().first()).variant().toStringList();
-        const QString ours = QStringLiteral("org.kde.StatusNotifierItem-%1-").arg(m_halvex->processId());
+        const QString ours = QStringLiteral("org.kde.StatusNotifierItem-%1-").arg(m_halvex.processId());
         return std::any_of(items.begin(), items.end(),
                            [&ours](const QString& item) { return item.startsWith(ours); });
     }
@@ -260,7 +303,11 @@ private:
     }
 
     std::unique_ptr<WaylandDesktop> m_desktop;
-    std::unique_ptr<HalvexInSession> m_halvex;
+    std::unique_ptr<TemporaryHome> m_home;
+    std::unique_ptr<HalvexdProcess> m_backend;
+    std::unique_ptr<FakeProcTree> m_tree;
+    QTemporaryDir m_missingTools;
+    QProcess m_halvex;
 };
 
 QTEST_MAIN(WaylandTrayTest)
